@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets (warnings as errors) and runs every test: the Linux
+# tests with CTest, the Windows test binaries under Wine. Ends with one summary line per target and
+# exits non-zero when anything failed.
+set -u
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+
+lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" "${LUMORA_WINDOWS_PACKAGES[@]}" || {
+  echo "error: could not install the packages the build needs" >&2; exit 1; }
+
+status=0
+build() {  # build PRESET
+  echo "== build $1"
+  cmake --preset "$1" -DLUMORA_WERROR=ON >/dev/null && cmake --build --preset "$1"
+}
+
+linux_passed=0 linux_failed=0
+if build linux; then
+  echo "== test linux"
+  log=$(mktemp)
+  ctest --preset linux 2>&1 | tee "$log"
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -n "$summary" ]; then
+    linux_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
+    linux_passed=$((total - linux_failed))
+  else
+    linux_failed=1
+  fi
+  rm -f "$log"
+else
+  linux_failed=1
+fi
+
+windows_passed=0 windows_failed=0
+build windows || windows_failed=$((windows_failed + 1))
+if build wine-tests; then
+  echo "== test windows (Wine)"
+  read -r -a binaries < <(tr ';' ' ' < build/wine-tests/windows-tests.txt)
+  read -r windows_passed failed < <(scripts/wine-tests.sh build/wine-tests/bin "${binaries[@]}" | tail -n 1)
+  windows_failed=$((windows_failed + failed))
+else
+  windows_failed=$((windows_failed + 1))
+fi
+
+[ "$linux_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] || status=1
+echo "linux: $linux_passed passed, $linux_failed failed"
+echo "windows: $windows_passed passed, $windows_failed failed"
+exit $status

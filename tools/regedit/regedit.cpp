@@ -1,0 +1,2 @@
+// regedit placeholder replaced by the registry work.
+int main() { return 0; }
