@@ -20,6 +20,11 @@ inline constexpr const char* kProgramsDir = "programs";
 inline constexpr const char* kUserDir = "user";
 inline constexpr const char* kRunDir = "run";
 
+// The emulated Windows version: HKEY_LOCAL_MACHINE "System\Lumora" value "WindowsVersion", a
+// REG_SZ of "95", "98", "NT4" or "2000" (the default, also when the value is missing or unknown).
+inline constexpr const char* kEmulationKey = "System\\Lumora";
+inline constexpr const char* kWindowsVersionValue = "WindowsVersion";
+
 // Fills a new prefix's registry from the template; implemented by the registry (advapi32).
 // Returns false with a message on standard error when the registry cannot be created.
 bool initialiseRegistry(const std::string& prefix);
