@@ -8,5 +8,8 @@
 #include "winbase.h"
 #include "winreg.h"
 #include "winuser.h"
+#ifndef WIN32_LEAN_AND_MEAN
+#include "winsock.h"
+#endif
 
 #endif
