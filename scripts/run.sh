@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the Linux target and starts the browser center on the default provider content, in a demo
+# prefix (build/demo/prefix, an emulated machine of its own). Arguments are passed to the program.
+# Without a display it runs under Xvfb and saves screenshots to build/demo/screenshots.
+set -u
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
+  echo "error: could not install the packages the build needs" >&2; exit 1; }
+cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
+
+export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/prefix}
+program=build/linux/bin/lumora
+if [ ! -x "$program" ]; then
+  echo "The browser center is not built yet; the build produced: $(ls build/linux/bin | tr '\n' ' ')"
+  exit 0
+fi
+
+if [ -z "${DISPLAY:-}" ]; then
+  shots=$PWD/build/demo/screenshots
+  mkdir -p "$shots"
+  display=:$((100 + RANDOM % 400))
+  Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null' EXIT
+  export DISPLAY=$display
+  sleep 1
+  "$program" "$@" &
+  app=$!
+  for i in 1 2 3 4 5 6; do
+    sleep 5
+    kill -0 "$app" 2>/dev/null || break
+    import -window root "$shots/screen-$i.png" 2>/dev/null && echo "screenshot: $shots/screen-$i.png"
+  done
+  kill "$app" 2>/dev/null
+  wait "$app" 2>/dev/null
+  echo "No display: ran under Xvfb; screenshots are in $shots"
+else
+  exec "$program" "$@"
+fi
