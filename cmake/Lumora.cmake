@@ -28,6 +28,11 @@ function(lumora_test name)
   endif()
 endfunction()
 
+# The Windows build compiles the string tables' resource scripts.
+if(WIN32)
+  enable_language(RC)
+endif()
+
 # lumora_string_table(TARGET FILE)
 # A program's string table is written in UTF-8 (tables/*.str) and converted to Windows-1252 at build
 # time: into a resource script for Windows and into a registered table for winapi's LoadStringA.
