@@ -100,9 +100,15 @@ ChildProcess::~ChildProcess() {
 bool ChildProcess::reapLocked() {
     if (ended_) return true;
     siginfo_t info{};
-    if (::waitid(P_PIDFD, static_cast<id_t>(pidfd_), &info, WEXITED | WNOHANG) != 0 ||
-        info.si_pid == 0)
-        return false;
+    if (::waitid(P_PIDFD, static_cast<id_t>(pidfd_), &info, WEXITED | WNOHANG) != 0) {
+        if (errno != ECHILD) return false;
+        // Someone else collected it (SIGCHLD set to SIG_IGN reaps children automatically): it
+        // has ended, but its exit code is lost.
+        ended_ = true;
+        exitCode_ = terminated_ ? terminateCode_ : 0;
+        return true;
+    }
+    if (info.si_pid == 0) return false;
     ended_ = true;
     if (info.si_code == CLD_EXITED) exitCode_ = static_cast<DWORD>(info.si_status);
     else if (terminated_ && info.si_status == SIGKILL) exitCode_ = terminateCode_;
