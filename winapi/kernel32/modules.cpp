@@ -1,7 +1,8 @@
 // kernel32: modules. LoadLibraryA finds "X.dll" as the shared library "libx.so" or "x.so"
 // (ignoring letter case) and loads it with dlopen; GetProcAddress sees only what the module itself
-// exports, not what it merely links against, as with a Windows export table. Module handles are
-// handle-table values like every other handle, so they print as 32-bit numbers.
+// exports, not what it merely links against, as with a Windows export table. kernel32, advapi32,
+// user32 and ws2_32 are this library itself. Module handles are handle-table values like every
+// other handle, so they print as 32-bit numbers.
 #include "modules.h"
 
 #include <windows.h>
@@ -186,13 +187,6 @@ std::string loadedLibraryNamed(const std::string& wanted) {
     return search.found;
 }
 
-std::shared_ptr<ModuleObject> registeredNamed(const std::string& wanted) {
-    for (const auto& module : modules)
-        if (module->name == wanted) return module;
-    if (wanted == mainModule()->name) return mainModule();
-    return nullptr;
-}
-
 std::shared_ptr<ModuleObject> registeredAt(const std::string& path) {
     for (const auto& module : modules)
         if (module->path == path) return module;
@@ -201,12 +195,29 @@ std::shared_ptr<ModuleObject> registeredAt(const std::string& path) {
 
 // Registers a library loaded by the dynamic linker at start-up, so that it has a handle.
 std::shared_ptr<ModuleObject> adoptLoaded(const std::string& path) {
+    if (auto module = registeredAt(realPath(path))) return module;
     void* dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (!dl) return nullptr;
     auto module = std::make_shared<ModuleObject>(dl, realPath(path), windowsNameOfFile(path), true);
     module->handle = addHandle<HMODULE>(module);
     modules.push_back(module);
     return module;
+}
+
+// The system DLLs this library stands in for: every program has them loaded.
+bool isStandInName(const std::string& wanted) {
+    for (const char* name : {"kernel32.dll", "advapi32.dll", "user32.dll", "ws2_32.dll"})
+        if (wanted == name) return true;
+    return false;
+}
+
+std::shared_ptr<ModuleObject> registeredNamed(const std::string& wanted) {
+    for (const auto& module : modules)
+        if (module->name == wanted) return module;
+    if (wanted == mainModule()->name) return mainModule();
+    if (isStandInName(wanted))
+        return adoptLoaded(modulePathContaining(reinterpret_cast<const void*>(&isStandInName)));
+    return nullptr;
 }
 
 DWORD dlopenError() {
