@@ -10,9 +10,12 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace winapi {
 namespace {
+
+enum class Mode { Resolve, Pattern, Lexical };
 
 bool exists(const std::string& path) {
     struct stat st;
@@ -35,45 +38,83 @@ std::string findIgnoringCase(const std::string& dir, const std::string& name) {
     return found;
 }
 
-}  // namespace
+DWORD checkCharacters(const char* path, size_t length, Mode mode) {
+    // In a pattern the wildcards are allowed after the last separator only.
+    size_t lastSeparator = 0;
+    for (size_t i = 0; i < length; ++i)
+        if (path[i] == '\\' || path[i] == '/') lastSeparator = i + 1;
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|') return ERROR_INVALID_NAME;
+        if (c == '*' || c == '?') {
+            if (mode == Mode::Resolve || (mode == Mode::Pattern && i < lastSeparator))
+                return ERROR_INVALID_NAME;
+        }
+    }
+    return ERROR_SUCCESS;
+}
 
-DWORD toHostPath(LPCSTR windowsPath, std::string& hostPath) {
+// Windows drops trailing dots and blanks of a path's last component.
+void dropTrailingDots(std::string& component) {
+    if (component == "." || component == "..") return;
+    size_t keep = component.size();
+    while (keep > 0 && (component[keep - 1] == '.' || component[keep - 1] == ' ')) --keep;
+    component.resize(keep);
+}
+
+DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
     hostPath.clear();
     if (!windowsPath || !*windowsPath) return ERROR_PATH_NOT_FOUND;
     const size_t length = std::strlen(windowsPath);
-    if (length >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+    if (length > MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+    if (DWORD error = checkCharacters(windowsPath, length, mode)) return error;
 
     std::string path = cp1252ToUtf8(std::string_view(windowsPath, length));
     for (char& c : path)
         if (c == '\\') c = '/';
     if (path.size() >= 2 && path[0] == '/' && path[1] == '/') return ERROR_BAD_PATHNAME;
 
-    std::string resolved;
+    // The root the components hang from: a drive (the prefix), the host root, or the current folder.
+    std::string root;
     size_t pos = 0;
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
-        resolved = drive == 'c' ? prefixPath() : prefixPath() + "/drive_" + drive;
+        root = (drive == 'c' ? prefixPath() : prefixPath() + "/drive_" + drive) + "/";
         pos = 2;
-        if (pos < path.size() && path[pos] != '/') resolved += '/';  // "C:file" = "C:\file"
     } else if (path[0] == '/') {
-        pos = 0;
+        root = "/";
+    }
+    const bool absolute = !root.empty();
+
+    // Split into components and resolve "." and ".." on the text, as Windows does.
+    std::vector<std::string> parts;
+    const bool trailingSeparator = path.back() == '/';
+    while (pos < path.size()) {
+        size_t end = path.find('/', pos);
+        if (end == std::string::npos) end = path.size();
+        std::string component = path.substr(pos, end - pos);
+        const bool last = end == path.size();
+        pos = end + 1;
+        if (last && mode != Mode::Pattern) dropTrailingDots(component);
+        if (component.empty() || component == ".") continue;
+        if (component == "..") {
+            if (!parts.empty() && parts.back() != "..") parts.pop_back();
+            else if (!absolute) parts.push_back(component);
+            continue;
+        }
+        parts.push_back(std::move(component));
     }
 
     // Walk the components, keeping the exact name when it exists and otherwise the first name
     // that matches ignoring case.
-    bool parentExists = true;
-    while (pos < path.size()) {
-        if (path[pos] == '/') {
-            if (resolved.empty() || resolved.back() != '/') resolved += '/';
-            ++pos;
-            continue;
-        }
-        size_t end = path.find('/', pos);
-        if (end == std::string::npos) end = path.size();
-        std::string component = path.substr(pos, end - pos);
-        pos = end;
+    std::string resolved = root;
+    bool parentExists = mode != Mode::Lexical;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& component = parts[i];
+        const bool last = i + 1 == parts.size();
         std::string candidate = resolved + component;
-        if (parentExists && component != "." && component != ".." && !exists(candidate)) {
+        const bool resolvable = !(last && mode == Mode::Pattern) && component != "..";
+        if (parentExists && resolvable && !exists(candidate)) {
             std::string dir = resolved;
             if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
             std::string match = findIgnoringCase(dir, component);
@@ -81,9 +122,28 @@ DWORD toHostPath(LPCSTR windowsPath, std::string& hostPath) {
             else parentExists = false;
         }
         resolved = std::move(candidate);
+        if (!last || trailingSeparator) resolved += '/';
+    }
+    if (parts.empty()) {
+        if (!absolute) resolved = trailingSeparator ? "./" : ".";
+        else if (resolved.size() > 1 && !trailingSeparator) resolved.pop_back();
     }
     hostPath = std::move(resolved);
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD toHostPath(LPCSTR windowsPath, std::string& hostPath) {
+    return translate(windowsPath, hostPath, Mode::Resolve);
+}
+
+DWORD toHostPattern(LPCSTR windowsPath, std::string& hostPath) {
+    return translate(windowsPath, hostPath, Mode::Pattern);
+}
+
+DWORD toHostPathLexical(LPCSTR windowsPath, std::string& hostPath) {
+    return translate(windowsPath, hostPath, Mode::Lexical);
 }
 
 bool hostPathOrError(LPCSTR windowsPath, std::string& hostPath) {
@@ -110,7 +170,8 @@ DWORD errnoToWin32(int error) {
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
     case EMFILE:
     case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOSPC: return ERROR_DISK_FULL;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EBADF: return ERROR_INVALID_HANDLE;
     case EINVAL: return ERROR_INVALID_PARAMETER;
@@ -120,6 +181,18 @@ DWORD errnoToWin32(int error) {
     case EXDEV: return ERROR_NOT_SAME_DEVICE;
     default: return ERROR_GEN_FAILURE;
     }
+}
+
+DWORD pathErrnoToWin32(int error, const std::string& hostPath) {
+    if (error != ENOENT) return errnoToWin32(error);
+    std::string parent = hostPath;
+    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+    const size_t slash = parent.find_last_of('/');
+    if (slash == std::string::npos) parent = ".";
+    else parent.resize(slash == 0 ? 1 : slash);
+    struct stat st;
+    return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                   : ERROR_PATH_NOT_FOUND;
 }
 
 DWORD copyOut(std::string_view text, LPSTR buffer, DWORD size) {
