@@ -15,6 +15,8 @@ namespace winapi {
 class KernelObject {
 public:
     virtual ~KernelObject() = default;
+    // Whether CloseHandle closes it; registry keys answer false (only RegCloseKey closes them).
+    virtual bool closedByCloseHandle() const { return true; }
 };
 
 class HandleTable {

@@ -1,0 +1,139 @@
+// Share modes: what an open handle allows other handles, in this process and in others.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "file_helpers.h"
+#include "testenv.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using file_test::readText;
+using file_test::writeText;
+
+namespace {
+
+class Sharing : public ::testing::Test {
+protected:
+    std::string dir = lumora_test::scratchDir();
+    std::string path = dir + "shared.txt";
+
+    void SetUp() override { ASSERT_TRUE(writeText(path, "content")); }
+
+    HANDLE open(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
+        return CreateFileA(path.c_str(), access, share, nullptr, disposition, 0, nullptr);
+    }
+    // ERROR_SUCCESS when a second open works (it is closed again), else its error.
+    DWORD secondOpen(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
+        SetLastError(0xDEAD);
+        HANDLE file = open(access, share, disposition);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError();
+        CloseHandle(file);
+        return ERROR_SUCCESS;
+    }
+};
+
+const DWORD kViolation = ERROR_SHARING_VIOLATION;
+const DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+TEST_F(Sharing, AReaderThatSharesOnlyReadingKeepsWritersAndDeletersOut) {
+    HANDLE reader = open(GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ), 0u);
+    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE), 0u);
+    EXPECT_EQ(secondOpen(GENERIC_WRITE, kAll), kViolation);
+    EXPECT_EQ(secondOpen(GENERIC_WRITE, kAll, CREATE_ALWAYS), kViolation);
+    // A newcomer that refuses to share reading cannot join an existing reader.
+    EXPECT_EQ(secondOpen(GENERIC_READ, 0), kViolation);
+    // Opens without data access never collide.
+    EXPECT_EQ(secondOpen(0, 0), 0u);
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(GetLastError(), kViolation);
+    EXPECT_FALSE(MoveFileA(path.c_str(), (dir + "moved.txt").c_str()));
+    EXPECT_EQ(GetLastError(), kViolation);
+    // Copying only reads.
+    EXPECT_TRUE(CopyFileA(path.c_str(), (dir + "copy.txt").c_str(), TRUE));
+    CloseHandle(reader);
+
+    EXPECT_EQ(secondOpen(GENERIC_WRITE, 0), 0u);
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
+TEST_F(Sharing, AnExclusiveOpenRefusesEveryoneUntilClosed) {
+    HANDLE owner = open(GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_NE(owner, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(secondOpen(GENERIC_READ, kAll), kViolation);
+    EXPECT_FALSE(CopyFileA(path.c_str(), (dir + "copy.txt").c_str(), FALSE));
+    EXPECT_EQ(GetLastError(), kViolation);
+    // Replacing a file that is open without FILE_SHARE_DELETE is refused as Windows refuses it.
+    ASSERT_TRUE(writeText(dir + "new.txt", "new"));
+    EXPECT_FALSE(MoveFileExA((dir + "new.txt").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    CloseHandle(owner);
+    EXPECT_EQ(secondOpen(GENERIC_READ, 0), 0u);
+    EXPECT_TRUE(MoveFileExA((dir + "new.txt").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(readText(path), "new");
+}
+
+TEST_F(Sharing, SharingDeleteLetsOthersDeleteAndRename) {
+    HANDLE holder = open(GENERIC_READ, kAll);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const std::string moved = dir + "moved.txt";
+    EXPECT_TRUE(MoveFileA(path.c_str(), moved.c_str()));
+    EXPECT_TRUE(DeleteFileA(moved.c_str()));
+    // The handle still reads the file it opened.
+    char buffer[16];
+    DWORD n = 0;
+    EXPECT_TRUE(ReadFile(holder, buffer, sizeof buffer, &n, nullptr));
+    EXPECT_EQ(std::string(buffer, n), "content");
+    CloseHandle(holder);
+    EXPECT_FALSE(file_test::exists(moved));
+}
+
+#ifndef _WIN32
+// A file held open by another process of the machine: the updater waits for exactly this to end.
+// The child opens the file, reports through a pipe and waits for a byte before it exits (without
+// closing its handle: what it held must be free once it is gone).
+TEST_F(Sharing, AFileHeldByAnotherProcessIsFreedWhenThatProcessEnds) {
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        HANDLE held = open(GENERIC_READ, FILE_SHARE_READ);
+        const char state = held == INVALID_HANDLE_VALUE ? 'x' : 'k';
+        char wait;
+        if (write(ready[1], &state, 1) != 1 || read(release[0], &wait, 1) < 0) _exit(2);
+        _exit(0);
+    }
+    char state = 0;
+    ASSERT_EQ(read(ready[0], &state, 1), 1);
+    ASSERT_EQ(state, 'k');
+
+    EXPECT_EQ(secondOpen(GENERIC_WRITE, kAll), kViolation);
+    EXPECT_EQ(secondOpen(GENERIC_READ, 0), kViolation);
+    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ), 0u);
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(GetLastError(), kViolation);
+    EXPECT_EQ(readText(path), "content");
+
+    ASSERT_EQ(write(release[1], "q", 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(secondOpen(GENERIC_WRITE, 0), 0u);
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,43 @@
+// Share modes across processes. Every open of a file with data access records what it does and
+// what it denies as open-file-description locks on bytes far beyond any real data; the locks
+// belong to the open itself, so they vanish when its handle is closed or its process dies, and
+// every process of the machine sees them. Decisions are serialised by a lock file of the prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+
+namespace winapi {
+
+// Data access of an open as sharing sees it; the values are those of FILE_SHARE_*.
+enum : DWORD { kAccessRead = FILE_SHARE_READ, kAccessWrite = FILE_SHARE_WRITE, kAccessDelete = FILE_SHARE_DELETE };
+
+// Held while a process checks and records opens (and while it deletes or renames a file), so that
+// two processes cannot both pass the check.
+class SharingGate {
+public:
+    SharingGate();
+    ~SharingGate();
+    SharingGate(const SharingGate&) = delete;
+    SharingGate& operator=(const SharingGate&) = delete;
+
+private:
+    std::unique_lock<std::mutex> threads_;
+    int fd_ = -1;
+};
+
+// True when an open of the file behind `fd` for `access` (kAccess* bits) allowing `share`
+// (FILE_SHARE_* bits) collides with opens through other handles. An open without data access
+// never collides.
+bool sharingConflict(int fd, DWORD access, DWORD share);
+
+// Records the open behind `fd` (a file descriptor open for reading) for as long as the open
+// file description lives.
+void recordOpen(int fd, DWORD access, DWORD share);
+
+// True when the file at hostPath is held open by a handle that does not allow deleting it.
+bool deletionDenied(const std::string& hostPath);
+
+}  // namespace winapi
