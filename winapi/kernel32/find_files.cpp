@@ -120,21 +120,23 @@ bool describe(const std::string& dir, int dirFd, const std::string& name, const 
     return true;
 }
 
-// "." and ".." first, then by name as NTFS sorts: letters compared in upper case.
+// The upper-case letter of a Windows-1252 character (NTFS orders names by their upper case).
+unsigned char upper(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return u - 0x20;
+    if (u == 0x9A || u == 0x9C || u == 0x9E) return u - 0x10;  // š œ ž
+    if (u == 0xFF) return 0x9F;                                  // ÿ
+    return u;
+}
+
+// "." and ".." first, then by name in upper case.
 bool listedBefore(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
     auto rank = [](const char* name) { return !std::strcmp(name, ".") ? 0 : !std::strcmp(name, "..") ? 1 : 2; };
     const int ra = rank(a.cFileName), rb = rank(b.cFileName);
     if (ra != rb) return ra < rb;
-    auto key = [](char c) {
-        const unsigned char lower = static_cast<unsigned char>(winapi::cp1252Lower(c));
-        return lower != static_cast<unsigned char>(c) || (lower >= 'a' && lower <= 'z')
-                   ? static_cast<unsigned char>(lower >= 'a' && lower <= 'z' ? lower - 32 : c)
-                   : lower;
-    };
     for (size_t i = 0;; ++i) {
-        const char ca = a.cFileName[i], cb = b.cFileName[i];
-        if (!ca || !cb) return !ca && cb;
-        if (key(ca) != key(cb)) return key(ca) < key(cb);
+        const unsigned char ca = upper(a.cFileName[i]), cb = upper(b.cFileName[i]);
+        if (ca != cb || !ca) return ca < cb;
     }
 }
 
