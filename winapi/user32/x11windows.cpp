@@ -98,15 +98,21 @@ public:
         return a;
     }
 
-    // The raw value of a property, "" when the window or the property is missing.
+    // The raw value of a property, "" when the window or the property is missing. Lists of
+    // windows and numbers are taken in whatever type the writer chose, as long as they are
+    // 32-bit items.
     std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
         if (name == XCB_ATOM_NONE) return {};
         auto cookie = xcb_->getProperty(connection_, 0, window, name, type, 0, 1 << 20);
         xcb_get_property_reply_t* reply = xcb_->getPropertyReply(connection_, cookie, nullptr);
         if (!reply) return {};
+        if (type == XCB_GET_PROPERTY_TYPE_ANY && reply->format != 32) {
+            std::free(reply);
+            return {};
+        }
+        // The length is in bytes (libxcb multiplies the item count by the item size).
         std::string value(static_cast<const char*>(xcb_->propertyValue(reply)),
-                          static_cast<size_t>(xcb_->propertyValueLength(reply)) *
-                              (reply->format / 8));
+                          static_cast<size_t>(xcb_->propertyValueLength(reply)));
         std::free(reply);
         return value;
     }
@@ -146,15 +152,17 @@ private:
 };
 
 std::vector<uint32_t> clientList(Display& d, const Xcb&, xcb_screen_t* screen) {
-    std::string raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-    if (raw.empty()) raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    std::string raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST_STACKING"),
+                                 XCB_GET_PROPERTY_TYPE_ANY);
+    if (raw.empty()) raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST"),
+                                         XCB_GET_PROPERTY_TYPE_ANY);
     std::vector<uint32_t> windows(raw.size() / 4);
     if (!windows.empty()) std::memcpy(windows.data(), raw.data(), windows.size() * 4);
     return {windows.rbegin(), windows.rend()};  // the stacking list is bottom to top
 }
 
 DWORD pidOf(Display& d, uint32_t window) {
-    std::string raw = d.property(window, d.atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+    std::string raw = d.property(window, d.atom("_NET_WM_PID"), XCB_GET_PROPERTY_TYPE_ANY);
     uint32_t pid = 0;
     if (raw.size() >= 4) std::memcpy(&pid, raw.data(), 4);
     return pid;
@@ -268,7 +276,8 @@ bool x11WorkArea(RECT& area) {
     bool found = false;
     Display::instance().with([&](const Xcb&, xcb_connection_t*, xcb_screen_t* screen) {
         Display& d = Display::instance();
-        std::string raw = d.property(screen->root, d.atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+        std::string raw = d.property(screen->root, d.atom("_NET_WORKAREA"),
+                                     XCB_GET_PROPERTY_TYPE_ANY);
         if (raw.size() < 16) return;
         uint32_t v[4];
         std::memcpy(v, raw.data(), sizeof v);
