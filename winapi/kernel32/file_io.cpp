@@ -153,12 +153,11 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
         if (!file) return INVALID_SET_FILE_POINTER;
         // Without a high part the distance is a signed 32-bit value; with one, the two halves
         // form a signed 64-bit value.
-        int64_t distance = lpDistanceToMoveHigh
-                               ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(
-                                                           *lpDistanceToMoveHigh))
-                                                       << 32) |
-                                                      static_cast<uint32_t>(lDistanceToMove))
-                               : lDistanceToMove;
+        int64_t distance = lDistanceToMove;
+        if (lpDistanceToMoveHigh) {
+            const uint64_t high = static_cast<uint32_t>(*lpDistanceToMoveHigh);
+            distance = static_cast<int64_t>((high << 32) | static_cast<uint32_t>(lDistanceToMove));
+        }
         int64_t base;
         switch (dwMoveMethod) {
         case FILE_BEGIN: base = 0; break;
