@@ -33,6 +33,9 @@ class ModuleObject : public KernelObject {
 public:
     ModuleObject(void* dl, std::string path, std::string name, bool permanent)
         : dl(dl), path(std::move(path)), name(std::move(name)), permanent(permanent) {}
+    // Only FreeLibrary releases a module; a module handle is no handle to CloseHandle.
+    bool closedByCloseHandle() const override { return false; }
+
     void* const dl;
     const std::string path;  // host path of the file
     const std::string name;  // the Windows name it answers to, lower case ("x.dll")
