@@ -8,11 +8,6 @@
 #include "file_helpers.h"
 #include "testenv.h"
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 using file_test::readText;
 using file_test::writeText;
 
@@ -97,43 +92,42 @@ TEST_F(Sharing, SharingDeleteLetsOthersDeleteAndRename) {
     EXPECT_FALSE(file_test::exists(moved));
 }
 
-#ifndef _WIN32
-// A file held open by another process of the machine: the updater waits for exactly this to end.
-// The child opens the file, reports through a pipe and waits for a byte before it exits (without
-// closing its handle: what it held must be free once it is gone).
+// A file held open by another program: the updater waits for exactly this to end. The child
+// opens the file for reading and writing, sharing only reading, and ends a little later without
+// closing it: what it held must be free once it is gone.
 TEST_F(Sharing, AFileHeldByAnotherProcessIsFreedWhenThatProcessEnds) {
-    int ready[2], release[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(release), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        HANDLE held = open(GENERIC_READ, FILE_SHARE_READ);
-        const char state = held == INVALID_HANDLE_VALUE ? 'x' : 'k';
-        char wait;
-        if (write(ready[1], &state, 1) != 1 || read(release[0], &wait, 1) < 0) _exit(2);
-        _exit(0);
-    }
-    char state = 0;
-    ASSERT_EQ(read(ready[0], &state, 1), 1);
-    ASSERT_EQ(state, 'k');
+    const std::string ready = dir + "ready";
+    std::string line = "winapi_child open \"" + path + "\" 1 touch \"" + ready + "\" sleep 1000";
+    const std::string program = lumora_test::builtProgram("winapi_child");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &child));
+    for (int i = 0; i < 3000 && !file_test::exists(ready); ++i) Sleep(10);
+    ASSERT_TRUE(file_test::exists(ready));
 
     EXPECT_EQ(secondOpen(GENERIC_WRITE, kAll), kViolation);
-    EXPECT_EQ(secondOpen(GENERIC_READ, 0), kViolation);
-    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ), 0u);
+    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ), kViolation) << "the child writes";
+    EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE), 0u);
     SetLastError(0xDEAD);
     EXPECT_FALSE(DeleteFileA(path.c_str()));
     EXPECT_EQ(GetLastError(), kViolation);
     EXPECT_EQ(readText(path), "content");
 
-    ASSERT_EQ(write(release[1], "q", 1), 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(secondOpen(GENERIC_WRITE, 0), 0u);
-    EXPECT_TRUE(DeleteFileA(path.c_str()));
-    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+    // Try again until the holder has gone, as the updater does.
+    bool deleted = false;
+    for (int i = 0; i < 600 && !deleted; ++i) {
+        deleted = DeleteFileA(path.c_str());
+        if (!deleted) {
+            EXPECT_EQ(GetLastError(), kViolation);
+            Sleep(50);
+        }
+    }
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
 }
-#endif
 
 }  // namespace
