@@ -13,6 +13,8 @@
 //                           (FILE_SHARE_* bits) and keep it open until the process ends;
 //                           exit code 5 when it cannot be opened
 //   hold FILE SHARE MS      the same, closing it again after MS milliseconds
+//   regset KEY VALUE DATA   store DATA as the REG_SZ VALUE of KEY (HKLM\... or HKCU\...)
+//   regget KEY VALUE FILE   write that value (or "missing ERROR") to FILE
 #include <windows.h>
 
 #include <cstdio>
@@ -41,6 +43,44 @@ void report(int argc, char** argv) {
 }
 
 DWORD number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 0)); }
+
+// HKLM\Software\x -> the root key and Software\x; null for an unknown root.
+HKEY splitKey(const std::string& path, std::string& subKey) {
+    const size_t slash = path.find('\\');
+    const std::string root = path.substr(0, slash);
+    subKey = slash == std::string::npos ? std::string() : path.substr(slash + 1);
+    if (root == "HKLM") return HKEY_LOCAL_MACHINE;
+    if (root == "HKCU") return HKEY_CURRENT_USER;
+    return nullptr;
+}
+
+bool setValue(const char* keyPath, const char* name, const char* data) {
+    std::string subKey;
+    HKEY root = splitKey(keyPath, subKey);
+    HKEY key = nullptr;
+    if (!root || RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                 nullptr) != ERROR_SUCCESS)
+        return false;
+    const LSTATUS status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                                          static_cast<DWORD>(std::strlen(data) + 1));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+std::string getValue(const char* keyPath, const char* name) {
+    std::string subKey;
+    HKEY root = splitKey(keyPath, subKey);
+    if (!root) return "missing " + std::to_string(ERROR_INVALID_HANDLE);
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) return "missing " + std::to_string(status);
+    char data[1024] = {};
+    DWORD size = sizeof data - 1;
+    status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return "missing " + std::to_string(status);
+    return data;
+}
 
 HANDLE openShared(const char* path, DWORD share) {
     return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
@@ -86,6 +126,12 @@ int main(int argc, char** argv) {
             if (file == INVALID_HANDLE_VALUE) return 5;
             Sleep(number(argv[i + 3]));
             CloseHandle(file);
+            i += 3;
+        } else if (command == "regset" && left >= 3) {
+            if (!setValue(argv[i + 1], argv[i + 2], argv[i + 3])) return 6;
+            i += 3;
+        } else if (command == "regget" && left >= 3) {
+            if (!writeFile(argv[i + 3], getValue(argv[i + 1], argv[i + 2]))) return 3;
             i += 3;
         } else {
             break;
