@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testenv.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -213,6 +215,31 @@ TEST_F(WinSock, PendingBytesAndShutdown) {
     EXPECT_EQ(WSAGetLastError(), WSAESHUTDOWN);
     char buffer[8];
     EXPECT_EQ(recv(server, buffer, sizeof buffer, 0), 0);
+}
+
+TEST_F(WinSock, ResetByThePeerFailsTheReceive) {
+    SOCKET client, server;
+    connectedPair(client, server);
+    linger hard;
+    hard.l_onoff = 1;
+    hard.l_linger = 0;
+    ASSERT_EQ(setsockopt(server, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard), 0);
+    linger stored;
+    int length = sizeof stored;
+    ASSERT_EQ(getsockopt(server, SOL_SOCKET, SO_LINGER, reinterpret_cast<char*>(&stored), &length), 0);
+    EXPECT_EQ(stored.l_onoff, 1);
+    EXPECT_EQ(stored.l_linger, 0);
+    ASSERT_EQ(send(server, "part", 4, 0), 4);
+    ASSERT_EQ(closesocket(server), 0);
+    char buffer[16];
+    int n;
+    while ((n = recv(client, buffer, sizeof buffer, 0)) > 0) {
+    }
+    // Wine reports the reset as an orderly close (0) instead of failing with WSAECONNRESET.
+    if (lumora_test::onLinux()) {
+        EXPECT_EQ(n, SOCKET_ERROR);
+        EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+    }
 }
 
 TEST_F(WinSock, OptionsAndBadHandles) {

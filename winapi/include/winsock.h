@@ -134,6 +134,7 @@ typedef struct hostent HOSTENT, *PHOSTENT, *LPHOSTENT;
 #define SO_ACCEPTCONN 0x0002
 #define SO_REUSEADDR 0x0004
 #define SO_KEEPALIVE 0x0008
+#define SO_LINGER 0x0080
 #define SO_SNDBUF 0x1001
 #define SO_RCVBUF 0x1002
 #define SO_SNDTIMEO 0x1005
@@ -141,6 +142,12 @@ typedef struct hostent HOSTENT, *PHOSTENT, *LPHOSTENT;
 #define SO_ERROR 0x1007
 #define SO_TYPE 0x1008
 #define TCP_NODELAY 0x0001
+
+struct linger {
+    u_short l_onoff;
+    u_short l_linger;
+};
+typedef struct linger LINGER, *PLINGER, *LPLINGER;
 
 #define FIONREAD ((long)0x4004667FL)
 #define FIONBIO ((long)0x8004667EL)

@@ -42,6 +42,7 @@ OptionName hostOption(Option option) {
     case Option::Error: return {SOL_SOCKET, SO_ERROR};
     case Option::Type: return {SOL_SOCKET, SO_TYPE};
     case Option::AcceptsConnections: return {SOL_SOCKET, SO_ACCEPTCONN};
+    case Option::Linger: return {SOL_SOCKET, SO_LINGER};
     }
     return {SOL_SOCKET, -1};
 }
@@ -118,6 +119,12 @@ int pendingBytes(int fd, unsigned& count) {
 
 int setOption(int fd, Option option, long value) {
     const OptionName name = hostOption(option);
+    if (option == Option::Linger) {
+        ::linger lingering{};
+        lingering.l_onoff = value >= 0;
+        lingering.l_linger = value >= 0 ? static_cast<int>(value) : 0;
+        return ::setsockopt(fd, name.level, name.name, &lingering, sizeof lingering);
+    }
     if (isTimeout(option)) {
         timeval tv{};
         tv.tv_sec = value / 1000;
@@ -130,6 +137,13 @@ int setOption(int fd, Option option, long value) {
 
 int getOption(int fd, Option option, long& value) {
     const OptionName name = hostOption(option);
+    if (option == Option::Linger) {
+        ::linger lingering{};
+        socklen_t length = sizeof lingering;
+        if (::getsockopt(fd, name.level, name.name, &lingering, &length) != 0) return -1;
+        value = lingering.l_onoff ? lingering.l_linger : -1;
+        return 0;
+    }
     if (isTimeout(option)) {
         timeval tv{};
         socklen_t length = sizeof tv;

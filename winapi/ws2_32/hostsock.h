@@ -21,6 +21,7 @@ enum class Option {
     Error,           // an errno value; reading it clears it
     Type,            // 1 stream, 2 datagram
     AcceptsConnections,
+    Linger,          // seconds to linger on close, or -1 for an orderly close in the background
 };
 
 int openTcp();

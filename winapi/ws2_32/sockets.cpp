@@ -72,6 +72,7 @@ OptionChoice optionFor(int level, int optname) {
         case SO_ERROR: return {true, Option::Error};
         case SO_TYPE: return {true, Option::Type};
         case SO_ACCEPTCONN: return {true, Option::AcceptsConnections};
+        case SO_LINGER: return {true, Option::Linger};
         }
     } else if (level == IPPROTO_TCP && optname == TCP_NODELAY) {
         return {true, Option::NoDelay};
@@ -259,6 +260,16 @@ int WINAPI setsockopt(SOCKET s, int level, int optname, const char* optval, int 
         WSASetLastError(level == SOL_SOCKET || level == IPPROTO_TCP ? WSAENOPROTOOPT : WSAEINVAL);
         return SOCKET_ERROR;
     }
+    if (choice.option == hostsock::Option::Linger) {
+        if (!optval || optlen < static_cast<int>(sizeof(linger))) {
+            WSASetLastError(WSAEFAULT);
+            return SOCKET_ERROR;
+        }
+        linger lingering;
+        std::memcpy(&lingering, optval, sizeof lingering);
+        const long seconds = lingering.l_onoff ? static_cast<long>(lingering.l_linger) : -1;
+        return hostsock::setOption(socket->fd, choice.option, seconds) == 0 ? 0 : failWith(errno);
+    }
     if (!optval || optlen < static_cast<int>(sizeof(DWORD))) {
         WSASetLastError(WSAEFAULT);
         return SOCKET_ERROR;
@@ -281,6 +292,20 @@ int WINAPI getsockopt(SOCKET s, int level, int optname, char* optval, int* optle
     if (!choice.known) {
         WSASetLastError(level == SOL_SOCKET || level == IPPROTO_TCP ? WSAENOPROTOOPT : WSAEINVAL);
         return SOCKET_ERROR;
+    }
+    if (choice.option == hostsock::Option::Linger) {
+        long seconds = -1;
+        if (!optval || !optlen || *optlen < static_cast<int>(sizeof(linger))) {
+            WSASetLastError(WSAEFAULT);
+            return SOCKET_ERROR;
+        }
+        if (hostsock::getOption(socket->fd, choice.option, seconds) != 0) return failWith(errno);
+        linger lingering;
+        lingering.l_onoff = seconds >= 0;
+        lingering.l_linger = static_cast<u_short>(seconds >= 0 ? seconds : 0);
+        std::memcpy(optval, &lingering, sizeof lingering);
+        *optlen = sizeof lingering;
+        return 0;
     }
     if (!optval || !optlen || *optlen < static_cast<int>(sizeof(DWORD))) {
         WSASetLastError(WSAEFAULT);
