@@ -293,6 +293,25 @@ TEST_F(Messages, PostedMessagesComeInOrderAndTheQuitMessageLast) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
+TEST_F(Messages, ThreadMessagesHaveNoWindowAndBadTargetsAreRefused) {
+    EXPECT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_USER + 7, 7, 70));
+    MSG msg;
+    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(msg.hwnd, nullptr);
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 7));
+    EXPECT_EQ(msg.lParam, 70);
+
+    EXPECT_FALSE(PostThreadMessageA(0xFFFFFFF0u, WM_USER, 0, 0));
+    // Windows answers ERROR_INVALID_THREAD_ID; Wine answers ERROR_INVALID_PARAMETER.
+    if (lumora_test::onLinux()) EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
+
+    const std::string cls = registerRecordingClass();
+    HWND gone = createHidden(cls);
+    DestroyWindow(gone);
+    EXPECT_EQ(GetMessageA(&msg, gone, 0, 0), -1);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
 TEST_F(Messages, OtherThreadsPostAndSendToTheWindowsThread) {
     const std::string cls = registerRecordingClass();
     HWND hwnd = createHidden(cls);

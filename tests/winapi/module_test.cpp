@@ -76,6 +76,10 @@ TEST(Modules, SystemLibrariesAreAlwaysLoaded) {
     EXPECT_EQ(again, kernel);
     EXPECT_TRUE(FreeLibrary(again));
     EXPECT_EQ(GetModuleHandleA("kernel32.dll"), kernel);
+    HMODULE advapi = LoadLibraryA("advapi32.dll");
+    ASSERT_NE(advapi, nullptr);
+    EXPECT_NE(GetProcAddress(advapi, "RegOpenKeyExA"), nullptr);
+    EXPECT_TRUE(FreeLibrary(advapi));
 }
 
 TEST(Modules, MissingLibrariesAndBadInput) {
