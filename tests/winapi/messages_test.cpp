@@ -303,7 +303,9 @@ TEST_F(Messages, ThreadMessagesHaveNoWindowAndBadTargetsAreRefused) {
 
     EXPECT_FALSE(PostThreadMessageA(0xFFFFFFF0u, WM_USER, 0, 0));
     // Windows answers ERROR_INVALID_THREAD_ID; Wine answers ERROR_INVALID_PARAMETER.
-    if (lumora_test::onLinux()) EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
+    if (lumora_test::onLinux()) {
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
+    }
 
     const std::string cls = registerRecordingClass();
     HWND gone = createHidden(cls);
