@@ -188,7 +188,7 @@ bool CLmrApp::InitInstance(const char* commandLine) {
         return false;
     }
 
-    s_.statusPages.migrateStatusPages();
+    s_.statusPages.migrateStatusPages(paths_, settings_);
     if (settings_.useRas()) m_Connected = connectionIsActive();
     s_.connection.createMonitor();
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app.h"
+#include "status_pages.h"
 #include "unavailable_parts.h"
 #include "win32_framework.h"
 
@@ -9,7 +10,7 @@ int main() {
     Win32Framework framework;
     UnavailableSkins skins;
     UnavailableWindows windows;
-    UnavailableStatusPages statusPages;
+    ConfigStatusPages statusPages;
     UnavailableRas ras;
     UnavailableConnection connection;
     UnavailableTelephony telephony;

@@ -38,7 +38,6 @@ void UnavailableWindows::enableControlContainment() {
     notAvailable("enabling browser controls");
 }
 
-void UnavailableStatusPages::migrateStatusPages() { notAvailable("status page migration"); }
 
 bool UnavailableRas::rasDeviceExists(const std::string& deviceName) {
     notAvailable("rasDeviceExists", deviceName);

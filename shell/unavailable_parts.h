@@ -27,11 +27,6 @@ public:
     void releaseShellLibrary() override {}
 };
 
-class UnavailableStatusPages : public StatusPages {
-public:
-    void migrateStatusPages() override;
-};
-
 class UnavailableRas : public RasBinding {
 public:
     bool rasDeviceExists(const std::string& deviceName) override;

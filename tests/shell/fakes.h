@@ -93,7 +93,7 @@ public:
     void releaseShellLibrary() override {}
 
     // StatusPages
-    void migrateStatusPages() override { ++migrations; }
+    void migrateStatusPages(const AppPaths&, const CLmrSettings&) override { ++migrations; }
 
     // RasBinding
     bool rasDeviceExists(const std::string& name) override { return name == existingDevice; }
