@@ -33,6 +33,10 @@ public:
                                          const std::string& name) = 0;
     virtual void setElementAttribute(PagePane pane, const std::string& id, const std::string& name,
                                      const std::string& value) = 0;
+    // The element's whole markup, its own tags included; replacing it puts new markup in its place.
+    virtual std::string elementOuterHtml(PagePane pane, const std::string& id) = 0;
+    virtual void setElementOuterHtml(PagePane pane, const std::string& id,
+                                     const std::string& html) = 0;
 
     // The window.
     virtual void postClose() = 0;
