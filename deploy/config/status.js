@@ -27,14 +27,14 @@ var Status = {
     return false;
   },
 
-  // Counts the seconds down in the element and runs the command when none are left; an
-  // unanswered question must not keep a paid connection open.
+  // Counts the seconds down in the element ("20 Sekunden") and runs the command when none are
+  // left; an unanswered question must not keep a paid connection open.
   countdown: function (id, seconds, word) {
     var shown = document.getElementById(id);
     var left = seconds;
     Status.timer = window.setInterval(function () {
       left -= 1;
-      if (shown) shown.innerHTML = String(left);
+      if (shown) shown.innerHTML = left + (left === 1 ? ' Sekunde' : ' Sekunden');
       if (left > 0) return;
       Status.stop();
       Status.command(word);
