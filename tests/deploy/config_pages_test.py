@@ -49,7 +49,11 @@ PAGES = {
     "SignupError.htm": ("extra", []),
     "Titlebar.htm": ("title bar", ["IDC_TITELZEILE"]),
     "signup.htm": (None, []),
+    "start.htm": (None, []),
 }
+# Pages holding the signup address block (the signup page, and the start page the program
+# shows full screen when a signup connection comes up).
+SIGNUP_PAGES = ["signup.htm", "start.htm"]
 PANE_WORDS = {"extra": EXTRA_WORDS, "title bar": TITLE_BAR_WORDS, None: []}
 
 SIGNUP_START = "<!-- Start of SignupURL --->"
@@ -264,7 +268,7 @@ def check_folder(folder):
             for key in SCRIPT_ID.findall(script):
                 if key not in by_id:
                     problems.append("%s: a script uses element %s, which is missing" % (name, key))
-        if name == "signup.htm":
+        if name in SIGNUP_PAGES:
             problems += ["%s: %s" % (name, p) for p in signup_problems(text)]
     return problems
 
