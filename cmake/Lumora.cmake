@@ -61,3 +61,32 @@ if(WIN32)
 else()
   target_link_libraries(lumora_platform INTERFACE winapi)
 endif()
+
+# lumora_pack_archive(TARGET OUT DIR)
+# Makes the target TARGET (built by default) that packs the files below DIR into the packed
+# archive OUT with tools/packdat, again whenever a file below DIR changes. packdat runs on the
+# build machine: the Linux build uses its own; a Windows build uses the packdat of a Linux build
+# (LUMORA_HOST_PACKDAT, by default the linux preset's), because the archive is the same bytes for
+# both targets. Without one, the Windows build leaves the archive out and says so.
+set(LUMORA_HOST_PACKDAT "${PROJECT_SOURCE_DIR}/build/linux/bin/packdat" CACHE FILEPATH
+    "packdat built for the build machine, used by cross builds to pack archives")
+function(lumora_pack_archive target out dir)
+  file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
+  if(CMAKE_CROSSCOMPILING)
+    if(NOT EXISTS "${LUMORA_HOST_PACKDAT}")
+      message(STATUS "${out} is not packed: no packdat for the build machine at "
+                     "${LUMORA_HOST_PACKDAT} (build the linux preset first or set LUMORA_HOST_PACKDAT)")
+      return()
+    endif()
+    set(packdat "${LUMORA_HOST_PACKDAT}")
+    set(tool_dependency "${LUMORA_HOST_PACKDAT}")
+  else()
+    set(packdat $<TARGET_FILE:packdat>)
+    set(tool_dependency packdat)
+  endif()
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${packdat} ${dir} ${out}
+    DEPENDS ${inputs} ${tool_dependency}
+    COMMENT "Packing ${out}")
+  add_custom_target(${target} ALL DEPENDS ${out})
+endfunction()

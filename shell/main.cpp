@@ -2,27 +2,34 @@
 #include <windows.h>
 
 #include "app.h"
+#include "lmr_windows.h"
+#include "packed_archives.h"
+#include "skins.h"
 #include "status_pages.h"
+#include "toolkit.h"
 #include "unavailable_parts.h"
 #include "win32_framework.h"
 
 int main() {
+    AppPaths paths = AppPaths::ofModule();
     Win32Framework framework;
-    UnavailableSkins skins;
-    UnavailableWindows windows;
+    PackedArchiveFiles archives;
+    CSkinStore skins(paths.installDir, archives);
+    std::unique_ptr<ui::Toolkit> toolkit = ui::makeToolkit();
+    CLmrWindows windows(*toolkit, skins);
     ConfigStatusPages statusPages;
     UnavailableRas ras;
     UnavailableConnection connection;
     UnavailableTelephony telephony;
     UnavailableDialogFallback dialogFallback;
     UnavailableSignup signup;
-    UnavailableArchives archives;
     UnavailableFavorites favorites;
     UnavailableBrowser browser;
     UnavailableUpdates updates;
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, telephony,
                          dialogFallback, signup, archives, favorites,  browser, updates};
 
-    CLmrApp app(AppPaths::ofModule(), services);
+    CLmrApp app(paths, services);
+    windows.attach(app);
     return app.run(GetCommandLineA());
 }

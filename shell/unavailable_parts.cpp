@@ -11,34 +11,6 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 }  // namespace
 
-const SkinLayout* UnavailableSkins::findOrLoadSkin(const std::string& skinName) {
-    notAvailable("findOrLoadSkin", skinName);
-    return nullptr;
-}
-
-bool UnavailableSkins::readSkinIni(const std::string& skinName, SkinLayout&) {
-    notAvailable("readSkinIni", skinName);
-    return false;
-}
-
-SkinLayout UnavailableSkins::layoutForNewWindow(const std::string& skinName,
-                                                SkinLayout& appLayout) {
-    notAvailable("addInstance: loading the skin", skinName);
-    return appLayout;
-}
-
-LmrWindow* UnavailableWindows::createDialog(const SkinLayout& layout, int) {
-    notAvailable("creating a window", layout.m_SkinName);
-    return nullptr;
-}
-
-void UnavailableWindows::bindAutoComplete() { notAvailable("binding auto-complete"); }
-
-void UnavailableWindows::enableControlContainment() {
-    notAvailable("enabling browser controls");
-}
-
-
 bool UnavailableRas::rasDeviceExists(const std::string& deviceName) {
     notAvailable("rasDeviceExists", deviceName);
     return false;
@@ -64,11 +36,6 @@ void UnavailableSignup::parseTNIFile(const std::string&, const std::string& path
 
 void UnavailableSignup::patchSignupHtml(const std::string& htmlPath) {
     notAvailable("patchSignupHtml", htmlPath);
-}
-
-std::unique_ptr<PackedArchive> UnavailableArchives::archive(const std::string& path) {
-    notAvailable("openArchive", path);
-    return nullptr;
 }
 
 void UnavailableFavorites::convertFavorites() { notAvailable("convertFavorites"); }

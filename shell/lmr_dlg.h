@@ -1,0 +1,108 @@
+// CLmrDlg, one skinned browser center window (a browser window or the popup): the five panes of
+// its skin placed on the client area, the mask, the timers, the keyboard filter, the location bar
+// and the window's reactions to its browser panes. It is a message window (timers, posted and
+// broadcast messages reach it through its HWND) drawn by the user-interface toolkit.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "skinned_window.h"
+#include "typed_urls.h"
+#include "window_seam.h"
+
+class CLmrApp;
+
+class CLmrDlg : public LmrWindow, public ui::WindowEvents {
+public:
+    // Creates the hidden window (create and init-dialog steps); check handleExists().
+    CLmrDlg(CLmrApp& app, SkinStore& skins, ui::Toolkit& toolkit, const SkinLayout& layout,
+            int windowNumber);
+    ~CLmrDlg() override;
+
+    // LmrWindow
+    int windowNumber() const override { return m_WindowNumber; }
+    bool handleExists() const override { return m_hWnd != nullptr && m_Ui != nullptr; }
+    bool isClosing() const override { return m_Closing; }
+    void setLayout(const SkinLayout& layout) override;
+    void setFocus() override;
+    void moveWindow(int x, int y, int width, int height) override;
+    void show() override;
+    void makeTopmost() override;
+    void useDialogFrame() override;
+    void setBrowserOffline(bool offline) override;
+    void setAllPanesOffline(bool offline) override;
+    void setWithPortal(bool withPortal) override { m_WithPortal = withPortal; }
+    void showBrowserPane() override;
+    void useExtraPaneOnly() override;
+    void navigateBrowser(const std::string& url) override;
+    void navigateExtra(const std::string& url) override;
+    void startTimer(UINT_PTR timerId) override;
+    void postClose() override;
+
+    // ui::WindowEvents
+    bool onBeforeNavigate(ui::PaneId pane, const std::string& url) override;
+    void onNavigateComplete(ui::PaneId pane, const std::string& url) override;
+    void onDocumentComplete(ui::PaneId pane, const std::string& url) override;
+    void onTitleChange(ui::PaneId pane, const std::string& title) override;
+    void onStatusTextChange(ui::PaneId pane, const std::string& text) override;
+    void onProgressChange(ui::PaneId pane, int percent) override;
+    ui::SkinnedWindow* onNewWindow(ui::PaneId pane) override;
+    void onBrowserVisible(bool visible) override { OnVisibleBrowser(visible); }
+    void onBrowserMenuBar(bool visible) override { OnPropertyChangeBrowser(visible); }
+    void onScriptResize(ui::PaneId pane, int width, int height) override;
+    void onScriptMove(ui::PaneId pane, int x, int y) override;
+    void onScriptClose(ui::PaneId pane) override;
+    void onCloseRequest() override { postClose(); }
+    void onSize(ui::SizeType type, int width, int height) override;
+    bool onFilterKey(ui::FilterKey key) override;
+    void onLocationEnter(const std::string& text) override;
+    void onLocationSelect(const std::string& url) override;
+    void onLocationDrop(const std::string& path) override;
+
+    ui::SkinnedWindow* ui() { return m_Ui.get(); }
+    HWND hwnd() const { return m_hWnd; }
+    const SkinLayout& layout() const { return m_Layout; }
+
+    void OnVisibleBrowser(bool visible);
+    void OnPropertyChangeBrowser(bool menuBar);
+    void OnBrowserSize(int width, int height);
+    void OnBrowserMove(int x, int y);
+    void paintMask(ui::SizeType sizeType);
+    void placePanes();
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void OnTimer(UINT_PTR timerId);
+    void OnClose();
+    void destroy();
+    void loadPortal();
+    void fillLocationBar(const std::string& filter);
+    void updateLocationBar(const std::string& url);
+    std::string portalUrlNow() const;
+
+    CLmrApp& m_App;
+    SkinStore& m_Skins;
+    std::unique_ptr<ui::SkinnedWindow> m_Ui;
+    HWND m_hWnd = nullptr;
+    SkinLayout m_Layout;
+    RECT m_PortalRect{};
+    RECT m_BrowserRect{};
+    RECT m_ExtraRect{};
+    RECT m_LocationBarRect{};
+    RECT m_TitleBarRect{};
+    int m_WindowNumber;
+    bool m_Closing = false;
+    bool m_Visible = false;
+    bool m_LayingOut = false;
+    bool m_WithPortal = true;
+    bool m_Destroyed = false;
+    std::string m_SavedUrl;
+    std::string m_ExtraUrl;
+    std::string m_PendingTypedUrl;
+    SIZE m_FirstRequestedSize{0, 0};
+    TypedUrls m_TypedUrls;
+};

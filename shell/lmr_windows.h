@@ -1,0 +1,27 @@
+// Making the browser center's skinned windows (CLmrDlg) on the user-interface toolkit.
+#pragma once
+
+#include "skinned_window.h"
+#include "window_seam.h"
+
+class CLmrApp;
+
+class CLmrWindows : public WindowFactory {
+public:
+    CLmrWindows(ui::Toolkit& toolkit, SkinStore& skins) : toolkit_(toolkit), skins_(skins) {}
+    // The application the windows report to; set once it exists, before the first window.
+    void attach(CLmrApp& app) { app_ = &app; }
+
+    LmrWindow* createDialog(const SkinLayout& layout, int windowNumber) override;
+    // The location bar completes from its own list of typed URLs; there is no shell library to
+    // bind or release.
+    void bindAutoComplete() override {}
+    void releaseShellLibrary() override {}
+    void enableControlContainment() override;
+
+private:
+    ui::Toolkit& toolkit_;
+    SkinStore& skins_;
+    CLmrApp* app_ = nullptr;
+    bool started_ = false;
+};

@@ -1,0 +1,547 @@
+// The skinned window on GTK 3 with WebKitGTK.
+#include "gtk_window.h"
+
+#include <cstring>
+
+#include "text.h"
+
+namespace ui::gtk {
+
+namespace {
+
+constexpr PaneId kWebPanes[] = {PaneId::TitleBar, PaneId::Portal, PaneId::Extra, PaneId::Browser};
+
+// A script answer that arrives after its waiter gave up frees itself.
+struct ScriptWait {
+    bool done = false;
+    bool abandoned = false;
+    JSCValue* value = nullptr;
+};
+
+void scriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
+    auto* wait = static_cast<ScriptWait*>(data);
+    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
+        WEBKIT_WEB_VIEW(source), result, nullptr);
+    if (wait->abandoned) {
+        if (value) g_object_unref(value);
+        delete wait;
+        return;
+    }
+    wait->value = value;
+    wait->done = true;
+}
+
+gboolean giveUp(gpointer data) {
+    *static_cast<bool*>(data) = true;
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+GtkSkinnedWindow::GtkSkinnedWindow(WindowEvents& events, WebKitSettings* settings)
+    : events_(events), settings_(settings) {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+    gtk_widget_set_app_paintable(window_, FALSE);
+    layout_ = gtk_layout_new(nullptr, nullptr);
+    gtk_container_add(GTK_CONTAINER(window_), layout_);
+    gtk_widget_show(layout_);
+    width_ = 400;
+    height_ = 400;
+    gtk_window_set_default_size(GTK_WINDOW(window_), width_, height_);
+
+    createPane(PaneId::TitleBar, nullptr);
+    for (PaneId id : {PaneId::Portal, PaneId::Extra, PaneId::Browser})
+        createPane(id, pane(PaneId::TitleBar).view);
+    buildLocationBar();
+
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
+    g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
+    g_signal_connect(window_, "window-state-event", G_CALLBACK(onWindowState), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+}
+
+GtkSkinnedWindow::~GtkSkinnedWindow() {
+    for (Pane& p : panes_) {
+        if (!p.view) continue;
+        g_signal_handlers_disconnect_by_data(p.view, &p);
+        g_signal_handlers_disconnect_by_data(webkit_web_view_get_window_properties(p.view), &p);
+    }
+    g_signal_handlers_disconnect_by_data(window_, this);
+    g_signal_handlers_disconnect_by_data(location_, this);
+    g_signal_handlers_disconnect_by_data(gtk_bin_get_child(GTK_BIN(location_)), this);
+    gtk_widget_destroy(window_);
+    g_object_unref(completions_);
+}
+
+void GtkSkinnedWindow::createPane(PaneId id, WebKitWebView* related) {
+    Pane& p = pane(id);
+    p.owner = this;
+    p.id = id;
+    p.view = WEBKIT_WEB_VIEW(related ? webkit_web_view_new_with_related_view(related)
+                                     : webkit_web_view_new());
+    webkit_web_view_set_settings(p.view, settings_);
+    gtk_layout_put(GTK_LAYOUT(layout_), GTK_WIDGET(p.view), 0, 0);
+    connectPane(p);
+}
+
+void GtkSkinnedWindow::connectPane(Pane& p) {
+    g_signal_connect(p.view, "decide-policy", G_CALLBACK(onDecidePolicy), &p);
+    g_signal_connect(p.view, "load-changed", G_CALLBACK(onLoadChanged), &p);
+    g_signal_connect(p.view, "notify::title", G_CALLBACK(onTitle), &p);
+    g_signal_connect(p.view, "notify::estimated-load-progress", G_CALLBACK(onProgress), &p);
+    g_signal_connect(p.view, "mouse-target-changed", G_CALLBACK(onMouseTarget), &p);
+    g_signal_connect(p.view, "create", G_CALLBACK(onCreate), &p);
+    g_signal_connect(p.view, "ready-to-show", G_CALLBACK(onReadyToShow), &p);
+    g_signal_connect(p.view, "close", G_CALLBACK(onClose), &p);
+    g_signal_connect(p.view, "context-menu", G_CALLBACK(onContextMenu), &p);
+    g_signal_connect(p.view, "button-press-event", G_CALLBACK(onButton), &p);
+    g_signal_connect(p.view, "button-release-event", G_CALLBACK(onButton), &p);
+    g_signal_connect(webkit_web_view_get_window_properties(p.view), "notify::geometry",
+                     G_CALLBACK(onGeometry), &p);
+}
+
+GtkWidget* GtkSkinnedWindow::adoptRelatedBrowser(WebKitWebView* requester) {
+    Pane& p = pane(PaneId::Browser);
+    g_signal_handlers_disconnect_by_data(p.view, &p);
+    g_signal_handlers_disconnect_by_data(webkit_web_view_get_window_properties(p.view), &p);
+    gtk_widget_destroy(GTK_WIDGET(p.view));
+    p.view = nullptr;
+    createPane(PaneId::Browser, requester);
+    return GTK_WIDGET(p.view);
+}
+
+void GtkSkinnedWindow::buildLocationBar() {
+    location_ = gtk_combo_box_text_new_with_entry();
+    GtkWidget* entry = gtk_bin_get_child(GTK_BIN(location_));
+    completions_ = gtk_list_store_new(1, G_TYPE_STRING);
+    GtkEntryCompletion* completion = gtk_entry_completion_new();
+    gtk_entry_completion_set_model(completion, GTK_TREE_MODEL(completions_));
+    gtk_entry_completion_set_text_column(completion, 0);
+    gtk_entry_completion_set_inline_completion(completion, TRUE);
+    gtk_entry_set_completion(GTK_ENTRY(entry), completion);
+    g_object_unref(completion);
+    gtk_drag_dest_set(entry, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(entry);
+    g_signal_connect(entry, "activate", G_CALLBACK(onLocationActivate), this);
+    g_signal_connect(entry, "drag-data-received", G_CALLBACK(onLocationDrop), this);
+    g_signal_connect(location_, "changed", G_CALLBACK(onLocationChanged), this);
+    gtk_layout_put(GTK_LAYOUT(layout_), location_, 0, 0);
+}
+
+GtkWidget* GtkSkinnedWindow::widgetOf(PaneId id) {
+    if (id == PaneId::LocationBar) return location_;
+    return GTK_WIDGET(pane(id).view);
+}
+
+void GtkSkinnedWindow::navigate(PaneId id, const std::string& url) {
+    webkit_web_view_load_uri(pane(id).view, toUri(url).c_str());
+}
+
+void GtkSkinnedWindow::goBack(PaneId id) { webkit_web_view_go_back(pane(id).view); }
+void GtkSkinnedWindow::goForward(PaneId id) { webkit_web_view_go_forward(pane(id).view); }
+void GtkSkinnedWindow::stop(PaneId id) { webkit_web_view_stop_loading(pane(id).view); }
+void GtkSkinnedWindow::reload(PaneId id) { webkit_web_view_reload(pane(id).view); }
+
+std::string GtkSkinnedWindow::currentUrl(PaneId id) {
+    const gchar* uri = webkit_web_view_get_uri(pane(id).view);
+    return uri ? toAnsi(uri) : std::string();
+}
+
+// The engine has no per-view offline switch; pages of the skin load from files either way.
+void GtkSkinnedWindow::setOffline(PaneId, bool) {}
+
+void GtkSkinnedWindow::callScript(PaneId id, const char* body, GVariant* arguments) {
+    webkit_web_view_call_async_javascript_function(pane(id).view, body, -1, arguments, nullptr,
+                                                   nullptr, nullptr, nullptr, nullptr);
+}
+
+JSCValue* GtkSkinnedWindow::evaluate(PaneId id, const char* body, GVariant* arguments) {
+    auto* wait = new ScriptWait;
+    webkit_web_view_call_async_javascript_function(pane(id).view, body, -1, arguments, nullptr,
+                                                   nullptr, nullptr, scriptFinished, wait);
+    bool expired = false;
+    guint timer = g_timeout_add(5000, giveUp, &expired);
+    // Other events are handled meanwhile, so this may run inside another wait.
+    while (!wait->done && !expired) g_main_context_iteration(nullptr, TRUE);
+    if (!wait->done) {
+        wait->abandoned = true;
+        return nullptr;
+    }
+    if (!expired) g_source_remove(timer);
+    JSCValue* value = wait->value;
+    delete wait;
+    return value;
+}
+
+namespace {
+
+GVariant* stringArguments(std::initializer_list<std::pair<const char*, std::string>> values) {
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
+    for (const auto& [key, value] : values)
+        g_variant_builder_add(&builder, "{sv}", key, g_variant_new_string(toUtf8(value).c_str()));
+    return g_variant_builder_end(&builder);
+}
+
+}  // namespace
+
+void GtkSkinnedWindow::setElementText(PaneId id, const std::string& element,
+                                      const std::string& text) {
+    callScript(id,
+               "const e = document.getElementById(id);"
+               "if (!e) return;"
+               "if (e.tagName === 'INPUT' || e.tagName === 'TEXTAREA') e.value = text;"
+               "else e.innerText = text;",
+               stringArguments({{"id", element}, {"text", text}}));
+}
+
+void GtkSkinnedWindow::setElementAttribute(PaneId id, const std::string& element,
+                                           const std::string& attribute,
+                                           const std::string& value) {
+    callScript(id,
+               "const e = document.getElementById(id);"
+               "if (e) e.setAttribute(name, value);",
+               stringArguments({{"id", element}, {"name", attribute}, {"value", value}}));
+}
+
+bool GtkSkinnedWindow::metaContent(PaneId id, const std::string& name, std::string& content) {
+    JSCValue* value = evaluate(id,
+                               "for (const m of document.getElementsByTagName('meta'))"
+                               "  if ((m.getAttribute('name') || '').toLowerCase() ==="
+                               "      name.toLowerCase()) return m.getAttribute('content') || '';"
+                               "return null;",
+                               stringArguments({{"name", name}}));
+    if (!value) return false;
+    bool found = jsc_value_is_string(value);
+    if (found) {
+        gchar* text = jsc_value_to_string(value);
+        content = toAnsi(text);
+        g_free(text);
+    }
+    g_object_unref(value);
+    return found;
+}
+
+bool GtkSkinnedWindow::hasUnloadHandler(PaneId id) {
+    JSCValue* value = evaluate(id,
+                               "return typeof window.onunload === 'function' ||"
+                               "  !!(document.body && document.body.hasAttribute('onunload'));",
+                               nullptr);
+    if (!value) return false;
+    bool has = jsc_value_to_boolean(value);
+    g_object_unref(value);
+    return has;
+}
+
+void GtkSkinnedWindow::placePane(PaneId id, const RECT& rect) {
+    GtkWidget* widget = widgetOf(id);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) {
+        gtk_widget_hide(widget);
+        return;
+    }
+    gtk_layout_move(GTK_LAYOUT(layout_), widget, rect.left, rect.top);
+    gtk_widget_set_size_request(widget, width, height);
+    gtk_widget_show_all(widget);
+}
+
+void GtkSkinnedWindow::raisePane(PaneId id) {
+    // The layout draws its children in the order they were added: the last one is on top.
+    GtkWidget* widget = widgetOf(id);
+    int x = 0, y = 0;
+    gtk_container_child_get(GTK_CONTAINER(layout_), widget, "x", &x, "y", &y, nullptr);
+    g_object_ref(widget);
+    gtk_container_remove(GTK_CONTAINER(layout_), widget);
+    gtk_layout_put(GTK_LAYOUT(layout_), widget, x, y);
+    g_object_unref(widget);
+}
+
+void GtkSkinnedWindow::moveWindow(int x, int y, int width, int height) {
+    x_ = x;
+    y_ = y;
+    width_ = width > 0 ? width : 1;
+    height_ = height > 0 ? height : 1;
+    gtk_window_move(GTK_WINDOW(window_), x_, y_);
+    gtk_window_set_default_size(GTK_WINDOW(window_), width_, height_);
+    gtk_window_resize(GTK_WINDOW(window_), width_, height_);
+}
+
+namespace {
+
+GdkMonitor* primaryMonitor() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    return monitor ? monitor : gdk_display_get_monitor(display, 0);
+}
+
+RECT toRect(const GdkRectangle& r) { return RECT{r.x, r.y, r.x + r.width, r.y + r.height}; }
+
+}  // namespace
+
+RECT GtkSkinnedWindow::workArea() {
+    GdkRectangle area{0, 0, 1024, 768};
+    if (GdkMonitor* monitor = primaryMonitor()) gdk_monitor_get_workarea(monitor, &area);
+    return toRect(area);
+}
+
+RECT GtkSkinnedWindow::screenRect() {
+    GdkRectangle area{0, 0, 1024, 768};
+    if (GdkMonitor* monitor = primaryMonitor()) gdk_monitor_get_geometry(monitor, &area);
+    return toRect(area);
+}
+
+void GtkSkinnedWindow::setMinimumSize(int width, int height) {
+    GdkGeometry hints{};
+    hints.min_width = width;
+    hints.min_height = height;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
+}
+
+void GtkSkinnedWindow::setShape(const std::vector<RECT>* region) {
+    if (!region) {
+        gtk_widget_shape_combine_region(window_, nullptr);
+        gtk_widget_input_shape_combine_region(window_, nullptr);
+    } else {
+        cairo_region_t* shape = cairo_region_create();
+        for (const RECT& r : *region) {
+            cairo_rectangle_int_t run{r.left, r.top, r.right - r.left, r.bottom - r.top};
+            cairo_region_union_rectangle(shape, &run);
+        }
+        gtk_widget_shape_combine_region(window_, shape);
+        gtk_widget_input_shape_combine_region(window_, shape);
+        cairo_region_destroy(shape);
+    }
+    // A shape set on a window already shown takes effect with its next size allocation.
+    gtk_widget_queue_resize(window_);
+}
+
+bool GtkSkinnedWindow::loadMask(const std::string& path, int width, int height,
+                                std::vector<unsigned char>& rgb) {
+    if (width <= 0 || height <= 0) return false;
+    GdkPixbuf* image = gdk_pixbuf_new_from_file(hostPath(path).c_str(), nullptr);
+    if (!image) return false;
+    GdkPixbuf* scaled = gdk_pixbuf_scale_simple(image, width, height, GDK_INTERP_NEAREST);
+    g_object_unref(image);
+    if (!scaled) return false;
+    int channels = gdk_pixbuf_get_n_channels(scaled);
+    int stride = gdk_pixbuf_get_rowstride(scaled);
+    const guchar* pixels = gdk_pixbuf_read_pixels(scaled);
+    rgb.resize(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3],
+                        pixels + static_cast<size_t>(y) * stride + x * channels, 3);
+    g_object_unref(scaled);
+    return true;
+}
+
+void GtkSkinnedWindow::show(bool visible) {
+    if (visible) {
+        gtk_widget_show(layout_);
+        gtk_widget_show(window_);
+        gtk_window_move(GTK_WINDOW(window_), x_, y_);
+    } else {
+        gtk_widget_hide(window_);
+    }
+}
+
+bool GtkSkinnedWindow::isVisible() { return gtk_widget_get_visible(window_); }
+
+void GtkSkinnedWindow::setTitle(const std::string& title) {
+    gtk_window_set_title(GTK_WINDOW(window_), toUtf8(title).c_str());
+}
+
+void GtkSkinnedWindow::setTopmost() { gtk_window_set_keep_above(GTK_WINDOW(window_), TRUE); }
+
+void GtkSkinnedWindow::focus() { gtk_window_present(GTK_WINDOW(window_)); }
+
+void GtkSkinnedWindow::focusPane(PaneId id) { gtk_widget_grab_focus(widgetOf(id)); }
+
+void GtkSkinnedWindow::processPending() {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+void GtkSkinnedWindow::setLocationList(const std::vector<std::string>& urls) {
+    updatingLocation_ = true;
+    GtkWidget* entry = gtk_bin_get_child(GTK_BIN(location_));
+    std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(location_));
+    gtk_list_store_clear(completions_);
+    for (const std::string& url : urls) {
+        std::string utf8 = toUtf8(url);
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(location_), utf8.c_str());
+        gtk_list_store_insert_with_values(completions_, nullptr, -1, 0, utf8.c_str(), -1);
+    }
+    gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
+    updatingLocation_ = false;
+}
+
+void GtkSkinnedWindow::setLocationText(const std::string& text) {
+    updatingLocation_ = true;
+    gtk_entry_set_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(location_))), toUtf8(text).c_str());
+    updatingLocation_ = false;
+}
+
+std::string GtkSkinnedWindow::locationText() {
+    return toAnsi(gtk_entry_get_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(location_)))));
+}
+
+// Signal handlers. Each pane's handlers get its Pane; the window's get the window.
+
+gboolean GtkSkinnedWindow::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                          WebKitPolicyDecisionType type, gpointer data) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION &&
+        type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+        return FALSE;
+    auto* p = static_cast<Pane*>(data);
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (!uri || !p->owner->events_.onBeforeNavigate(p->id, toAnsi(uri))) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+
+void GtkSkinnedWindow::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    const gchar* uri = webkit_web_view_get_uri(view);
+    std::string url = uri ? toAnsi(uri) : std::string();
+    if (event == WEBKIT_LOAD_COMMITTED) p->owner->events_.onNavigateComplete(p->id, url);
+    if (event == WEBKIT_LOAD_FINISHED) p->owner->events_.onDocumentComplete(p->id, url);
+}
+
+void GtkSkinnedWindow::onTitle(WebKitWebView* view, GParamSpec*, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    const gchar* title = webkit_web_view_get_title(view);
+    p->owner->events_.onTitleChange(p->id, title ? toAnsi(title) : std::string());
+}
+
+void GtkSkinnedWindow::onProgress(WebKitWebView* view, GParamSpec*, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    int percent = static_cast<int>(webkit_web_view_get_estimated_load_progress(view) * 100);
+    p->owner->events_.onProgressChange(p->id, percent);
+}
+
+void GtkSkinnedWindow::onMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint,
+                                     gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    const gchar* link =
+        webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit)
+                                                    : nullptr;
+    p->owner->events_.onStatusTextChange(p->id, link ? toAnsi(link) : std::string());
+}
+
+GtkWidget* GtkSkinnedWindow::onCreate(WebKitWebView* view, WebKitNavigationAction*,
+                                      gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    auto* target = dynamic_cast<GtkSkinnedWindow*>(p->owner->events_.onNewWindow(p->id));
+    return target ? target->adoptRelatedBrowser(view) : nullptr;
+}
+
+void GtkSkinnedWindow::onReadyToShow(WebKitWebView* view, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    WebKitWindowProperties* properties = webkit_web_view_get_window_properties(view);
+    WindowEvents& events = p->owner->events_;
+    events.onBrowserMenuBar(webkit_window_properties_get_menubar_visible(properties));
+    GdkRectangle geometry;
+    webkit_window_properties_get_geometry(properties, &geometry);
+    p->geometry = geometry;
+    if (geometry.width > 0 && geometry.height > 0)
+        events.onScriptResize(p->id, geometry.width, geometry.height);
+    events.onBrowserVisible(true);
+}
+
+void GtkSkinnedWindow::onClose(WebKitWebView*, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    p->owner->events_.onScriptClose(p->id);
+}
+
+void GtkSkinnedWindow::onGeometry(WebKitWindowProperties* properties, GParamSpec*,
+                                  gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    GdkRectangle geometry;
+    webkit_window_properties_get_geometry(properties, &geometry);
+    GdkRectangle before = p->geometry;
+    p->geometry = geometry;
+    WindowEvents& events = p->owner->events_;
+    if (geometry.width > 0 && geometry.height > 0 &&
+        (geometry.width != before.width || geometry.height != before.height))
+        events.onScriptResize(p->id, geometry.width, geometry.height);
+    if (geometry.x != before.x || geometry.y != before.y)
+        events.onScriptMove(p->id, geometry.x, geometry.y);
+}
+
+gboolean GtkSkinnedWindow::onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
+                                         WebKitHitTestResult*, gpointer data) {
+    return static_cast<Pane*>(data)->id != PaneId::Browser;
+}
+
+gboolean GtkSkinnedWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer data) {
+    // The right button belongs to the browser pane and the location bar only.
+    return event->button == GDK_BUTTON_SECONDARY && static_cast<Pane*>(data)->id != PaneId::Browser;
+}
+
+gboolean GtkSkinnedWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    guint key = gdk_keyval_to_lower(event->keyval);
+    if (key == GDK_KEY_F5) return self->events_.onFilterKey(FilterKey::F5);
+    if (key == GDK_KEY_Escape) return self->events_.onFilterKey(FilterKey::Escape);
+    if (key == GDK_KEY_n && (event->state & GDK_CONTROL_MASK))
+        return self->events_.onFilterKey(FilterKey::CtrlN);
+    return FALSE;
+}
+
+gboolean GtkSkinnedWindow::onConfigure(GtkWidget*, GdkEventConfigure* event, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    self->x_ = event->x;
+    self->y_ = event->y;
+    if (event->width != self->width_ || event->height != self->height_) {
+        self->width_ = event->width;
+        self->height_ = event->height;
+        self->events_.onSize(self->maximized_ ? SizeType::Maximized : SizeType::Restored,
+                             event->width, event->height);
+    }
+    return FALSE;
+}
+
+gboolean GtkSkinnedWindow::onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    self->maximized_ = event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED;
+    if (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED)
+        self->events_.onSize(SizeType::Minimized, self->width_, self->height_);
+    return FALSE;
+}
+
+gboolean GtkSkinnedWindow::onDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    static_cast<GtkSkinnedWindow*>(data)->events_.onCloseRequest();
+    return TRUE;  // the owner destroys the window when it has finished closing
+}
+
+void GtkSkinnedWindow::onLocationActivate(GtkEntry* entry, gpointer data) {
+    static_cast<GtkSkinnedWindow*>(data)->events_.onLocationEnter(
+        toAnsi(gtk_entry_get_text(entry)));
+}
+
+void GtkSkinnedWindow::onLocationChanged(GtkComboBox* combo, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    if (self->updatingLocation_ || gtk_combo_box_get_active(combo) < 0) return;
+    gchar* text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(combo));
+    if (text) self->events_.onLocationSelect(toAnsi(text));
+    g_free(text);
+}
+
+void GtkSkinnedWindow::onLocationDrop(GtkWidget* widget, GdkDragContext*, gint, gint,
+                                      GtkSelectionData* selection, guint, guint, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    gchar** uris = gtk_selection_data_get_uris(selection);
+    if (uris && uris[0]) {
+        gchar* path = g_filename_from_uri(uris[0], nullptr, nullptr);
+        if (path) self->events_.onLocationDrop(toAnsi(path));
+        g_free(path);
+    }
+    g_strfreev(uris);
+    g_signal_stop_emission_by_name(widget, "drag-data-received");
+}
+
+}  // namespace ui::gtk

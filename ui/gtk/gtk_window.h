@@ -1,0 +1,120 @@
+// The skinned window on GTK 3 with WebKitGTK: an undecorated top-level window whose client area
+// is a GtkLayout holding the four web views and the location bar at the rectangles the owner
+// gives, shaped by the owner's region. The panes of one window share one web process.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <array>
+
+#include "skinned_window.h"
+
+namespace ui::gtk {
+
+class GtkSkinnedWindow : public SkinnedWindow {
+public:
+    GtkSkinnedWindow(WindowEvents& events, WebKitSettings* settings);
+    ~GtkSkinnedWindow() override;
+    GtkSkinnedWindow(const GtkSkinnedWindow&) = delete;
+    GtkSkinnedWindow& operator=(const GtkSkinnedWindow&) = delete;
+
+    void navigate(PaneId pane, const std::string& url) override;
+    void goBack(PaneId pane) override;
+    void goForward(PaneId pane) override;
+    void stop(PaneId pane) override;
+    void reload(PaneId pane) override;
+    std::string currentUrl(PaneId pane) override;
+    void setOffline(PaneId pane, bool offline) override;
+    void setElementText(PaneId pane, const std::string& id, const std::string& text) override;
+    void setElementAttribute(PaneId pane, const std::string& id, const std::string& attribute,
+                             const std::string& value) override;
+    bool metaContent(PaneId pane, const std::string& name, std::string& content) override;
+    bool hasUnloadHandler(PaneId pane) override;
+
+    void placePane(PaneId pane, const RECT& rect) override;
+    void raisePane(PaneId pane) override;
+    SIZE clientSize() override { return SIZE{width_, height_}; }
+    RECT windowRect() override { return RECT{x_, y_, x_ + width_, y_ + height_}; }
+    void moveWindow(int x, int y, int width, int height) override;
+    RECT workArea() override;
+    RECT screenRect() override;
+    void setMinimumSize(int width, int height) override;
+
+    void setShape(const std::vector<RECT>* region) override;
+    bool loadMask(const std::string& path, int width, int height,
+                  std::vector<unsigned char>& rgb) override;
+
+    void show(bool visible) override;
+    bool isVisible() override;
+    void setTitle(const std::string& title) override;
+    void setTopmost() override;
+    void setResizable(bool resizable) override { resizable_ = resizable; }
+    void focus() override;
+    void focusPane(PaneId pane) override;
+    void processPending() override;
+
+    void setLocationList(const std::vector<std::string>& urls) override;
+    void setLocationText(const std::string& text) override;
+    std::string locationText() override;
+
+    // The browser pane becomes a new view related to `requester` (the view a script opened this
+    // window from), which WebKit loads the new window's page into.
+    GtkWidget* adoptRelatedBrowser(WebKitWebView* requester);
+
+    GtkWidget* toplevel() const { return window_; }
+
+private:
+    struct Pane {
+        GtkSkinnedWindow* owner = nullptr;
+        PaneId id = PaneId::Browser;
+        WebKitWebView* view = nullptr;
+        GdkRectangle geometry{0, 0, 0, 0};  // last script geometry seen
+    };
+
+    Pane& pane(PaneId id) { return panes_[static_cast<size_t>(id)]; }
+    GtkWidget* widgetOf(PaneId id);
+    void createPane(PaneId id, WebKitWebView* related);
+    void connectPane(Pane& pane);
+    void callScript(PaneId pane, const char* body, GVariant* arguments);
+    // Runs a function body in the page and waits for its result, iterating the main context;
+    // null when the page has no answer.
+    JSCValue* evaluate(PaneId pane, const char* body, GVariant* arguments);
+    void buildLocationBar();
+
+    static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType,
+                                   gpointer);
+    static void onLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
+    static void onTitle(WebKitWebView*, GParamSpec*, gpointer);
+    static void onProgress(WebKitWebView*, GParamSpec*, gpointer);
+    static void onMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer);
+    static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction*, gpointer);
+    static void onReadyToShow(WebKitWebView*, gpointer);
+    static void onClose(WebKitWebView*, gpointer);
+    static void onGeometry(WebKitWindowProperties*, GParamSpec*, gpointer);
+    static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
+                                  WebKitHitTestResult*, gpointer);
+    static gboolean onButton(GtkWidget*, GdkEventButton*, gpointer);
+    static gboolean onKey(GtkWidget*, GdkEventKey*, gpointer);
+    static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer);
+    static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+    static void onLocationActivate(GtkEntry*, gpointer);
+    static void onLocationChanged(GtkComboBox*, gpointer);
+    static void onLocationDrop(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData*, guint,
+                               guint, gpointer);
+
+    WindowEvents& events_;
+    WebKitSettings* settings_;
+    GtkWidget* window_ = nullptr;
+    GtkWidget* layout_ = nullptr;
+    GtkWidget* location_ = nullptr;
+    GtkListStore* completions_ = nullptr;
+    std::array<Pane, 4> panes_{};
+    int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
+    bool maximized_ = false;
+    bool resizable_ = true;
+    bool updatingLocation_ = false;
+};
+
+}  // namespace ui::gtk
