@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Linux target and starts the browser center on the default provider content, in a demo
-# prefix (build/demo/prefix, an emulated machine of its own). Arguments are passed to the program.
-# Without a display it runs under Xvfb and saves screenshots to build/demo/screenshots.
+# prefix (build/demo/prefix, an emulated machine of its own) and a demo installation folder
+# (build/demo/install: the program, its libraries and the packed default content). Arguments are
+# passed to the program. Without a display it runs under Xvfb and saves screenshots to
+# build/demo/screenshots.
 set -u
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -10,11 +12,20 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
 cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 
 export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/prefix}
-program=build/linux/bin/lumora
-if [ ! -x "$program" ]; then
+if [ ! -x build/linux/bin/lumora ]; then
   echo "The browser center is not built yet; the build produced: $(ls build/linux/bin | tr '\n' ' ')"
   exit 0
 fi
+
+# The installation folder is the program's own folder, as on Windows: the program, the libraries
+# beside it and the packed content it unpacks there.
+install=$PWD/build/demo/install
+rm -rf "$install"
+mkdir -p "$install"
+cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/*.dat "$install"/
+# The demo runs without dial-up, so the browser window comes up at once instead of the dial page.
+printf '[Dialup]\r\nUseRas=0\r\n' > "$install/lumora.ini"
+program=$install/lumora
 
 if [ -z "${DISPLAY:-}" ]; then
   shots=$PWD/build/demo/screenshots
@@ -27,14 +38,14 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
   "$program" "$@" &
   app=$!
-  for i in 1 2 3 4 5 6; do
-    sleep 5
+  for i in 1 2 3; do
+    sleep 4
     kill -0 "$app" 2>/dev/null || break
     import -window root "$shots/screen-$i.png" 2>/dev/null && echo "screenshot: $shots/screen-$i.png"
   done
   kill "$app" 2>/dev/null
   wait "$app" 2>/dev/null
-  echo "No display: ran under Xvfb; screenshots are in $shots"
+  echo "No display: ran under Xvfb; screenshots are in $shots (open them with any image viewer)"
 else
   exec "$program" "$@"
 fi
