@@ -63,6 +63,7 @@ public:
     GtkWidget* adoptRelatedBrowser(WebKitWebView* requester);
 
     GtkWidget* toplevel() const { return window_; }
+    GtkWidget* paneWidget(PaneId id) { return widgetOf(id); }
 
 private:
     struct Pane {

@@ -1,0 +1,373 @@
+// The skinned window with real WebKit panes on an Xvfb display of the test's own: the default
+// skin's window with its mask, windows opened by script (with the popup skin, or bare without a
+// menu bar), script resizes, the skin switch by a page's meta element and the right button.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app.h"
+#include "fakes.h"
+#include "gtk_window.h"
+#include "lmr_dlg.h"
+#include "lmr_windows.h"
+#include "packed_archives.h"
+#include "registry.h"
+#include "skins.h"
+#include "test_names.h"
+#include "testenv.h"
+#include "toolkit.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// A 24-bit bitmap of 4 × 2 pixels: the left two columns white, the right two black.
+std::string halfWhiteBitmap() {
+    std::string bmp;
+    auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    const std::uint32_t rowBytes = 12, imageBytes = rowBytes * 2;
+    bmp += "BM";
+    put(54 + imageBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(4, 4);  // width
+    put(2, 4);  // height
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(imageBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    for (int row = 0; row < 2; ++row) bmp += std::string(6, '\xff') + std::string(6, '\0');
+    return bmp;
+}
+
+std::string page(const std::string& body, const std::string& head = "") {
+    return "<html><head>" + head + "</head><body style='margin:0'>" + body + "</body></html>";
+}
+
+// A skin of one colour per pane, so that a screenshot tells the panes apart.
+void writeSkin(const std::string& folder, const std::string& extraIni, const char* portalColour) {
+    writeFile(folder + "skin.ini",
+              "[TitleBar]\nURL=title.htm\nHeight=30\n"
+              "[Portal]\nURL=portal.htm\nX1=0\nY1=30\nX2=-1\nY2=-1\n"
+              "[Browser]\nOfflineURL=start.htm\nOnlineURL=start.htm\nX1=20\nY1=80\nX2=-20\nY2=-20\n" +
+                  extraIni);
+    writeFile(folder + "title.htm", page("", "<style>body{background:#0000ff}</style>"));
+    writeFile(folder + "portal.htm",
+              page("", std::string("<style>body{background:") + portalColour + "}</style>"));
+    writeFile(folder + "start.htm", page("Start", "<title>Start</title>"));
+}
+
+// The windows the factory made, by handle: a window that has gone has an invalid handle.
+class RecordingWindows : public WindowFactory {
+public:
+    RecordingWindows(ui::Toolkit& toolkit, SkinStore& skins) : real(toolkit, skins) {}
+    LmrWindow* createDialog(const SkinLayout& layout, int number) override {
+        LmrWindow* window = real.createDialog(layout, number);
+        if (auto* dialog = dynamic_cast<CLmrDlg*>(window)) made.push_back(dialog->hwnd());
+        return window;
+    }
+    void bindAutoComplete() override {}
+    void enableControlContainment() override { real.enableControlContainment(); }
+    void releaseShellLibrary() override {}
+
+    // The window behind the n-th handle, null once it has gone.
+    CLmrDlg* dialog(size_t n) const {
+        if (n >= made.size() || !IsWindow(made[n])) return nullptr;
+        return reinterpret_cast<CLmrDlg*>(GetWindowLongPtrA(made[n], GWLP_USERDATA));
+    }
+
+    CLmrWindows real;
+    std::vector<HWND> made;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    // One display for the test process: the toolkit connects to it once.
+    static void SetUpTestSuite() {
+        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
+        display_ = ":" + std::to_string(300 + ::getpid() % 600);
+        server_ = spawn({"Xvfb", display_, "-screen", "0", "1280x900x24", "-br", "-nolisten",
+                         "tcp"});
+        if (server_ <= 0) return;
+        ::setenv("DISPLAY", display_.c_str(), 1);
+        std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+        struct stat st{};
+        for (int i = 0; i < 100 && ::stat(socket.c_str(), &st) != 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    static void TearDownTestSuite() {
+        if (server_ <= 0) return;
+        ::kill(server_, SIGTERM);
+        ::waitpid(server_, nullptr, 0);
+        server_ = 0;
+    }
+
+    void SetUp() override {
+        if (server_ <= 0) GTEST_SKIP() << "Xvfb is not installed or does not start";
+        before_ = std::filesystem::current_path();
+        name_ = uniqueProgramName();
+        dir_ = lumora_test::scratchDir();
+        regWriteString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE",
+                       "Path", "C:\\Programme\\Internet Explorer;", HKEY_LOCAL_MACHINE);
+        regWriteString("SOFTWARE\\Microsoft\\Internet Explorer", "Version", "5.50.4134.0600",
+                       HKEY_LOCAL_MACHINE);
+        regWriteString(("Software\\" + name_).c_str(), "Installed", "1");
+        writeFile(dir_ + name_ + ".ini", "[Dialup]\nUseRas=0\n");
+        writeSkin(dir_ + "defhtml/", "[PopupSkin]\nName=popupskin\n", "#00ff00");
+        writeSkin(dir_ + "popupskin/", "", "#ff00ff");
+        writeSkin(dir_ + "other/", "", "#ffff00");
+    }
+
+    void TearDown() override {
+        // The windows close as the user closes them, while the application still exists.
+        if (windows_) {
+            for (size_t n = 0; n < windows_->made.size(); ++n)
+                if (CLmrDlg* window = windows_->dialog(n)) window->postClose();
+            waitFor([&] {
+                for (size_t n = 0; n < windows_->made.size(); ++n)
+                    if (windows_->dialog(n)) return false;
+                return true;
+            });
+        }
+        app_.reset();
+        if (!before_.empty()) std::filesystem::current_path(before_);
+    }
+
+    // Starts the browser center: its first window shows the default skin.
+    CLmrDlg* start() {
+        toolkit_ = ui::makeToolkit();
+        skins_ = std::make_unique<CSkinStore>(dir_, archives_);
+        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_);
+        AppServices services{parts_,  *skins_, *windows_, parts_, parts_, parts_, parts_,
+                             parts_,  parts_,  archives_, parts_, parts_, parts_};
+        app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
+        windows_->real.attach(*app_);
+        std::string line = "\"" + dir_ + name_ + ".exe\"";
+        if (!app_->InitInstance(line.c_str())) return nullptr;
+        CLmrDlg* first = windows_->dialog(0);
+        if (first) waitFor([&] { return loaded(first, ui::PaneId::Browser, "start.htm"); });
+        return first;
+    }
+
+    // Dispatches messages and toolkit events until `done` or the time has passed.
+    bool waitFor(const std::function<bool()>& done, int seconds = 15) {
+        auto end = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < end) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            while (g_main_context_iteration(nullptr, FALSE)) {
+            }
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    static bool loaded(CLmrDlg* window, ui::PaneId pane, const char* part) {
+        return window && window->ui()->currentUrl(pane).find(part) != std::string::npos &&
+               !webkit_web_view_is_loading(WEBKIT_WEB_VIEW(gtk(window)->paneWidget(pane)));
+    }
+    static ui::gtk::GtkSkinnedWindow* gtk(CLmrDlg* window) {
+        return dynamic_cast<ui::gtk::GtkSkinnedWindow*>(window->ui());
+    }
+    std::string trace() const {
+        std::ifstream in(dir_ + "trace.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // The colour of a screen pixel as 0xRRGGBB.
+    static unsigned screenPixel(int x, int y) {
+        GdkPixbuf* pixel = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, 1, 1);
+        if (!pixel) return 0xffffffffu;
+        const guchar* p = gdk_pixbuf_read_pixels(pixel);
+        unsigned colour = (p[0] << 16) | (p[1] << 8) | p[2];
+        g_object_unref(pixel);
+        return colour;
+    }
+    void navigateBrowser(CLmrDlg* window, const std::string& file, const std::string& html) {
+        writeFile(dir_ + file, html);
+        window->navigateBrowser(dir_ + file);
+    }
+
+    static inline std::string display_;
+    static inline pid_t server_ = 0;
+    std::string name_, dir_;
+    std::filesystem::path before_;
+    FakeParts parts_;
+    PackedArchiveFiles archives_;
+    std::unique_ptr<ui::Toolkit> toolkit_;
+    std::unique_ptr<CSkinStore> skins_;
+    std::unique_ptr<RecordingWindows> windows_;
+    std::unique_ptr<CLmrApp> app_;
+};
+
+TEST_F(WindowTest, DefaultSkinIsShownInTheShapeOfItsMask) {
+    // A mask whose left half is white: that half is not the window's.
+    writeFile(dir_ + "defhtml/mask.bmp", halfWhiteBitmap());
+    writeFile(dir_ + "defhtml/skin.ini",
+              "[TitleBar]\nURL=title.htm\nHeight=30\n[Portal]\nURL=portal.htm\nX1=0\nY1=30\n"
+              "X2=-1\nY2=-1\n[Browser]\nOnlineURL=start.htm\nX1=20\nY1=80\nX2=-20\nY2=-20\n"
+              "[Mask]\nFilename=mask.bmp\n");
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    EXPECT_TRUE(window->ui()->isVisible());
+    EXPECT_NE(window->layout().m_MaskFileName.find("mask.bmp"), std::string::npos);
+
+    RECT frame = window->ui()->windowRect();
+    ASSERT_GT(frame.right - frame.left, 200);
+    int midY = (frame.top + frame.bottom) / 2;
+    int leftQuarter = frame.left + (frame.right - frame.left) / 4;
+    int rightPortal = frame.right - 10;  // in the portal, right of the browser pane
+    waitFor([&] { return screenPixel(rightPortal, midY) == 0x00ff00; });
+    EXPECT_EQ(screenPixel(rightPortal, midY), 0x00ff00u);
+    // Outside the shape the black root window shows through.
+    EXPECT_EQ(screenPixel(leftQuarter, frame.top + 5), 0x000000u);
+    EXPECT_EQ(screenPixel(frame.left + 5, midY), 0x000000u);
+    // The title bar's page sits in its pane, inside the shape.
+    EXPECT_EQ(screenPixel(rightPortal, frame.top + 10), 0x0000ffu);
+}
+
+TEST_F(WindowTest, ScriptWindowGetsThePopupSkinAndIgnoresResizesUntilVisible) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    writeFile(dir_ + "child.htm", page("Kind", "<title>Kind</title>"));
+    navigateBrowser(window, "opener.htm",
+                    page("<script>window.open('child.htm', '_blank',"
+                         " 'menubar=yes,width=300,height=200');</script>"));
+    ASSERT_TRUE(waitFor([&] { return loaded(windows_->dialog(1), ui::PaneId::Browser, "child.htm"); }));
+    CLmrDlg* child = windows_->dialog(1);
+    EXPECT_EQ(child->layout().m_SkinName, "popupskin");
+    ASSERT_TRUE(waitFor([&] { return loaded(child, ui::PaneId::Portal, "popupskin"); }));
+    EXPECT_TRUE(child->ui()->isVisible());
+    // The size the script asked for came before the window was visible.
+    EXPECT_NE(trace().find("not yet visible... ignoring new size"), std::string::npos);
+    SIZE size = child->ui()->clientSize();
+    EXPECT_FALSE(size.cx == 300 && size.cy == 200);
+
+    // Once visible, a script resize sizes the window.
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(gtk(child)->paneWidget(ui::PaneId::Browser)), "window.resizeTo(520, 410)",
+        -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(waitFor([&] {
+        SIZE now = child->ui()->clientSize();
+        return now.cx == 520 && now.cy == 410;
+    }));
+}
+
+TEST_F(WindowTest, ScriptWindowWithoutMenuBarIsABareBrowser) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    writeFile(dir_ + "bare.htm", page("Bare"));
+    navigateBrowser(window, "opener.htm",
+                    page("<script>window.open('bare.htm', '_blank', 'menubar=no');</script>"));
+    ASSERT_TRUE(waitFor([&] { return loaded(windows_->dialog(1), ui::PaneId::Browser, "bare.htm"); }));
+    CLmrDlg* bare = windows_->dialog(1);
+    ASSERT_TRUE(waitFor([&] { return bare->ui()->isVisible(); }));
+    EXPECT_NE(trace().find("showing browser without portal"), std::string::npos);
+    EXPECT_EQ(bare->ui()->currentUrl(ui::PaneId::Portal), "");
+    EXPECT_FALSE(gtk_widget_get_visible(gtk(bare)->paneWidget(ui::PaneId::Portal)));
+
+    // The page closes its window: the window goes, the first one stays.
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(gtk(bare)->paneWidget(ui::PaneId::Browser)), "window.close()", -1,
+        nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(waitFor([&] { return windows_->dialog(1) == nullptr; }));
+    EXPECT_NE(windows_->dialog(0), nullptr);
+}
+
+TEST_F(WindowTest, MetaElementSwitchesTheSkin) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    navigateBrowser(window, "switch.htm",
+                    page("Anders", "<meta name=\"SkinName\" content=\"other\">"));
+    ASSERT_TRUE(waitFor([&] { return window->layout().m_SkinName == "other"; }));
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "other"); }));
+
+    // A skin that cannot be found leaves the layout as it is.
+    navigateBrowser(window, "unknown.htm",
+                    page("Fremd", "<meta name=\"SkinName\" content=\"nirgends\">"));
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "unknown.htm"); }));
+    EXPECT_EQ(window->layout().m_SkinName, "other");
+}
+
+gboolean countMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
+                   gpointer count) {
+    ++*static_cast<int*>(count);
+    return TRUE;  // no menu is shown
+}
+
+void rightClick(GtkWidget* widget) {
+    GdkWindow* target = gtk_widget_get_window(widget);
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(target));
+        event->button.button = GDK_BUTTON_SECONDARY;
+        event->button.x = 40;
+        event->button.y = 20;
+        event->button.time = GDK_CURRENT_TIME;
+        gdk_event_set_device(event, pointer);
+        gtk_widget_event(widget, event);
+        gdk_event_free(event);
+    }
+}
+
+TEST_F(WindowTest, RightButtonReachesOnlyTheBrowserPane) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
+    GtkWidget* browser = gtk(window)->paneWidget(ui::PaneId::Browser);
+    int portalMenus = 0, browserMenus = 0;
+    g_signal_connect(portal, "context-menu", G_CALLBACK(countMenu), &portalMenus);
+    g_signal_connect(browser, "context-menu", G_CALLBACK(countMenu), &browserMenus);
+    rightClick(portal);
+    rightClick(browser);
+    EXPECT_TRUE(waitFor([&] { return browserMenus > 0; }));
+    // The portal's click was given every chance to arrive as well.
+    waitFor([&] { return portalMenus > 0; }, 2);
+    EXPECT_EQ(portalMenus, 0);
+}
+
+}  // namespace
