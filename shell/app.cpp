@@ -534,6 +534,12 @@ void CLmrApp::requestFileUpdate(const std::string& fileName) {
     s_.updates.requestFileUpdate(fileName);
 }
 
+void CLmrApp::refreshSkin(const SkinLayout& layout) {
+    const SkinLayout& stored = s_.skins.refreshSkin(layout);
+    for (LmrWindow* window : m_Windows)
+        if (window && window->skinName() == stored.m_SkinName) window->setLayout(stored);
+}
+
 const std::string& CLmrApp::getStoredStartupMode() const { return settings_.storedStartupMode(); }
 
 std::string CLmrApp::readStartupMode() const { return settings_.readStartupMode(); }

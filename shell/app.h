@@ -65,6 +65,9 @@ public:
     void handleDialogFallback();
     void toggleConnection();
     void requestFileUpdate(const std::string& fileName);
+    // A skin was replaced by an update: the list of skins and every open window of that skin get
+    // the new layout.
+    void refreshSkin(const SkinLayout& layout);
 
     const std::string& getStoredStartupMode() const;
     std::string readStartupMode() const;

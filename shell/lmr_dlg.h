@@ -26,6 +26,7 @@ public:
     int windowNumber() const override { return m_WindowNumber; }
     bool handleExists() const override { return m_hWnd != nullptr && m_Ui != nullptr; }
     bool isClosing() const override { return m_Closing; }
+    const std::string& skinName() const override { return m_Layout.m_SkinName; }
     void setLayout(const SkinLayout& layout) override;
     void setFocus() override;
     void moveWindow(int x, int y, int width, int height) override;

@@ -28,9 +28,7 @@ public:
     SkinLayout layoutForNewWindow(const std::string& skinName, SkinLayout& appLayout) override;
     void freeSkins() override { m_Skins.clear(); }
 
-    // A skin's files were replaced: its new layout goes into the list entry of that name, or a new
-    // entry. Returns the stored layout (the windows of that skin are given it by the caller).
-    const SkinLayout& refreshSkin(const SkinLayout& layout);
+    const SkinLayout& refreshSkin(const SkinLayout& layout) override;
 
     const std::vector<std::unique_ptr<LoadedSkin>>& loadedSkins() const { return m_Skins; }
     std::string skinFolder(const std::string& skinName) const;

@@ -23,6 +23,9 @@ public:
     virtual SkinLayout layoutForNewWindow(const std::string& skinName, SkinLayout& appLayout) = 0;
     // Frees the list at the end of the run.
     virtual void freeSkins() = 0;
+    // A skin's files were replaced: its new layout replaces the list entry of that name (or is
+    // added); returns the stored layout.
+    virtual const SkinLayout& refreshSkin(const SkinLayout& layout) = 0;
 };
 
 // One skinned window (CLmrDlg). It reports its own destruction to the application
@@ -33,6 +36,8 @@ public:
     virtual int windowNumber() const = 0;
     virtual bool handleExists() const = 0;
     virtual bool isClosing() const = 0;
+    // The name of the skin the window shows.
+    virtual const std::string& skinName() const = 0;
     virtual void setLayout(const SkinLayout& layout) = 0;
     virtual void setFocus() = 0;
     virtual void moveWindow(int x, int y, int width, int height) = 0;

@@ -107,6 +107,19 @@ TEST_F(Events, LostConnectionRestoresTheOfflinePortalExceptInSignup) {
     EXPECT_EQ(popup()->closeRequests, 0);
 }
 
+TEST_F(Events, RefreshedSkinReachesTheWindowsOfThatSkinOnly) {
+    browserRun();
+    app->addInstance("blau");
+    SkinLayout fresh;
+    fresh.m_SkinName = "defhtml";
+    fresh.m_PortalOnlineUrl = "neu.htm";
+    app->refreshSkin(fresh);
+    EXPECT_EQ(parts.refreshed.m_PortalOnlineUrl, "neu.htm");
+    EXPECT_EQ(parts.window(0)->layout.m_PortalOnlineUrl, "neu.htm");
+    EXPECT_EQ(parts.window(1)->layout.m_SkinName, "blau");
+    EXPECT_NE(parts.window(1)->layout.m_PortalOnlineUrl, "neu.htm");
+}
+
 TEST_F(Events, AHundredWindowsAtMost) {
     browserRun();
     for (int i = 1; i < CLmrApp::kMaxWindows; ++i) ASSERT_NE(app->addInstance("defhtml"), nullptr);

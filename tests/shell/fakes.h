@@ -14,6 +14,7 @@ public:
     int windowNumber() const override { return number; }
     bool handleExists() const override { return true; }
     bool isClosing() const override { return closing; }
+    const std::string& skinName() const override { return layout.m_SkinName; }
     void setLayout(const SkinLayout& newLayout) override { layout = newLayout; }
     void setFocus() override {}
     void moveWindow(int x, int y, int width, int height) override {
@@ -85,6 +86,7 @@ public:
     bool readSkinIni(const std::string& name, SkinLayout& layout) override;
     SkinLayout layoutForNewWindow(const std::string& name, SkinLayout& appLayout) override;
     void freeSkins() override { ++skinsFreed; }
+    const SkinLayout& refreshSkin(const SkinLayout& layout) override { return refreshed = layout; }
 
     // WindowFactory
     LmrWindow* createDialog(const SkinLayout& layout, int number) override;
@@ -145,6 +147,7 @@ public:
     int quits = 0;
     int loops = 0;
     int skinsFreed = 0;
+    SkinLayout refreshed;
     int migrations = 0;
     bool monitor = false;
     int toggles = 0;

@@ -371,3 +371,76 @@ TEST_F(WindowTest, RightButtonReachesOnlyTheBrowserPane) {
 }
 
 }  // namespace
+
+namespace {
+
+void pressKey(GtkWidget* toplevel, guint key, GdkModifierType state) {
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(toplevel)));
+    event->key.keyval = key;
+    event->key.state = state;
+    event->key.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(event, gdk_seat_get_keyboard(
+                                    gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(toplevel, event);
+    gdk_event_free(event);
+}
+
+TEST_F(WindowTest, PopupShowsItsPageInTheExtraPaneAlone) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    writeFile(dir_ + "config/dial.htm", page("W\xe4hlen", "<title>W\xe4hlen</title>"));
+    app_->showPopup("dial.htm");
+    auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(popup, ui::PaneId::Extra, "config/dial.htm"); }));
+    EXPECT_TRUE(popup->ui()->isVisible());
+    SIZE size = popup->ui()->clientSize();
+    EXPECT_EQ(size.cx, 410);
+    EXPECT_EQ(size.cy, 410);
+    GtkAllocation extra;
+    gtk_widget_get_allocation(gtk(popup)->paneWidget(ui::PaneId::Extra), &extra);
+    EXPECT_EQ(extra.width, 410);
+    EXPECT_EQ(extra.height, 410);
+    for (ui::PaneId pane : {ui::PaneId::TitleBar, ui::PaneId::Portal, ui::PaneId::Browser,
+                            ui::PaneId::LocationBar})
+        EXPECT_FALSE(gtk_widget_get_visible(gtk(popup)->paneWidget(pane)));
+
+    // Closing it by the application leaves the browser window.
+    app_->closePopup();
+    EXPECT_TRUE(waitFor([&] { return app_->popup() == nullptr; }));
+    EXPECT_NE(windows_->dialog(0), nullptr);
+}
+
+TEST_F(WindowTest, KeyboardFilterOpensANewWindowOnCtrlN) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    writeFile(dir_ + "here.htm", page("Hier"));
+    window->navigateBrowser(dir_ + "here.htm");
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "here.htm"); }));
+    pressKey(gtk(window)->toplevel(), GDK_KEY_Escape, GdkModifierType(0));
+    EXPECT_NE(trace().find("ESC -> return false"), std::string::npos);
+    pressKey(gtk(window)->toplevel(), GDK_KEY_n, GDK_CONTROL_MASK);
+    EXPECT_TRUE(waitFor([&] { return loaded(windows_->dialog(1), ui::PaneId::Browser, "here.htm"); }));
+}
+
+TEST_F(WindowTest, LocationBarLoadsTypedAddressesAndRemembersThem) {
+    const char* key = "software\\Microsoft\\Internet Explorer\\TypedURLs";
+    regDeleteValue(key, "url1");
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    writeFile(dir_ + "typed.htm", page("Getippt"));
+    GtkWidget* entry = gtk_bin_get_child(GTK_BIN(gtk(window)->paneWidget(ui::PaneId::LocationBar)));
+    std::string typed = dir_ + "typed.htm";
+    gtk_entry_set_text(GTK_ENTRY(entry), typed.c_str());
+    g_signal_emit_by_name(entry, "activate");
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "typed.htm"); }));
+    EXPECT_NE(window->ui()->locationText().find("typed.htm"), std::string::npos);
+
+    // The broadcast that ends all browser centers closes the window; the list is written back.
+    PostMessageA(window->hwnd(), RegisterWindowMessageA("WM_TN_TERM_APP"), 0, 0);
+    EXPECT_TRUE(waitFor([&] { return windows_->dialog(0) == nullptr; }));
+    EXPECT_STREQ(regReadString(key, "url1", ""), typed.c_str());
+}
+
+}  // namespace

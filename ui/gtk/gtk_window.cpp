@@ -429,6 +429,7 @@ void GtkSkinnedWindow::onMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, g
     const gchar* link =
         webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit)
                                                     : nullptr;
+    p->overLink = link != nullptr;
     p->owner->events_.onStatusTextChange(p->id, link ? toAnsi(link) : std::string());
 }
 
@@ -478,8 +479,18 @@ gboolean GtkSkinnedWindow::onContextMenu(WebKitWebView*, WebKitContextMenu*, Gdk
 }
 
 gboolean GtkSkinnedWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* p = static_cast<Pane*>(data);
+    // The window has no caption of the window manager: the title bar page, away from its links,
+    // moves it.
+    if (p->id == PaneId::TitleBar && event->type == GDK_BUTTON_PRESS &&
+        event->button == GDK_BUTTON_PRIMARY && !p->overLink) {
+        gtk_window_begin_move_drag(GTK_WINDOW(p->owner->window_), event->button,
+                                   static_cast<int>(event->x_root),
+                                   static_cast<int>(event->y_root), event->time);
+        return TRUE;
+    }
     // The right button belongs to the browser pane and the location bar only.
-    return event->button == GDK_BUTTON_SECONDARY && static_cast<Pane*>(data)->id != PaneId::Browser;
+    return event->button == GDK_BUTTON_SECONDARY && p->id != PaneId::Browser;
 }
 
 gboolean GtkSkinnedWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {

@@ -71,6 +71,7 @@ private:
         PaneId id = PaneId::Browser;
         WebKitWebView* view = nullptr;
         GdkRectangle geometry{0, 0, 0, 0};  // last script geometry seen
+        bool overLink = false;              // the pointer is over a link of the page
     };
 
     Pane& pane(PaneId id) { return panes_[static_cast<size_t>(id)]; }
