@@ -362,6 +362,7 @@ void CLmrDlg::onNavigateComplete(ui::PaneId pane, const std::string& url) {
 
 void CLmrDlg::onDocumentComplete(ui::PaneId pane, const std::string& url) {
     if (pane == ui::PaneId::Portal) {
+        traceLine("portal document complete: %s\n", url.c_str());
         bool online = m_App.isConnected();
         m_Ui->setElementAttribute(ui::PaneId::Portal, "IDC_CONNECT", "src",
                                   online ? "disconnect.gif" : "connect.gif");
