@@ -6,8 +6,10 @@
 
 #include "app.h"
 #include "mask_region.h"
+#include "pane_command.h"
 #include "pane_layout.h"
 #include "registry.h"
+#include "status_pages.h"
 #include "text.h"
 #include "trace.h"
 #include "url.h"
@@ -19,9 +21,6 @@ constexpr UINT_PTR kTimerConnected = 1;
 constexpr UINT_PTR kTimerDisconnected = 2;
 constexpr UINT_PTR kTimerDeferredClose = 3;
 constexpr const char* kAboutPage = "http://www.lumora.de/ueberuns.htm";
-// Pages ask for commands by navigating to addresses with this marker; such a navigation never
-// loads anything.
-constexpr const char* kCommandMarker = "OLECMDID_";
 
 bool registerWindowClass(WNDPROC proc) {
     static bool registered = false;
@@ -348,7 +347,8 @@ void CLmrDlg::OnBrowserMove(int x, int y) {
 }
 
 bool CLmrDlg::onBeforeNavigate(ui::PaneId, const std::string& url) {
-    if (url.find(kCommandMarker) == std::string::npos) return false;
+    // A command never loads anything; the window does not carry commands out yet.
+    if (!paneCommandOf(url)) return false;
     traceLine("page command not carried out by this build: \"%s\"\n", url.c_str());
     return true;
 }
@@ -399,10 +399,10 @@ void CLmrDlg::onStatusTextChange(ui::PaneId pane, const std::string& text) {
 }
 
 void CLmrDlg::onProgressChange(ui::PaneId pane, int percent) {
-    if (pane != ui::PaneId::Browser) return;
-    LONG width = percent < 0 ? 0 : percent * m_Layout.m_ProgressBarWidth / 100;
-    m_Ui->setElementAttribute(ui::PaneId::Portal, "CTN_PROGRESS", "width",
-                              std::to_string(width));
+    std::string width;
+    if (pane == ui::PaneId::Browser &&
+        progressWidthText(percent, 100, m_Layout.m_ProgressBarWidth, width))
+        m_Ui->setElementAttribute(ui::PaneId::Portal, "CTN_PROGRESS", "width", width);
 }
 
 ui::SkinnedWindow* CLmrDlg::onNewWindow(ui::PaneId) {
