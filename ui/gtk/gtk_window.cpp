@@ -121,6 +121,8 @@ void GtkSkinnedWindow::buildLocationBar() {
     gtk_entry_completion_set_inline_completion(completion, TRUE);
     gtk_entry_set_completion(GTK_ENTRY(entry), completion);
     g_object_unref(completion);
+    // The addresses are shown with the icon of a web page.
+    gtk_entry_set_icon_from_icon_name(GTK_ENTRY(entry), GTK_ENTRY_ICON_PRIMARY, "text-html");
     gtk_drag_dest_set(entry, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
     gtk_drag_dest_add_uri_targets(entry);
     g_signal_connect(entry, "activate", G_CALLBACK(onLocationActivate), this);
