@@ -184,7 +184,7 @@ protected:
         std::string line = "\"" + dir_ + name_ + ".exe\"";
         if (!app_->InitInstance(line.c_str())) return nullptr;
         CLmrDlg* first = windows_->dialog(0);
-        if (first) waitFor([&] { return loaded(first, ui::PaneId::Browser, "start.htm"); });
+        if (first) waitFor([&] { return loaded(first, ui::PaneId::Browser, ".htm"); });
         return first;
     }
 
@@ -444,3 +444,81 @@ TEST_F(WindowTest, LocationBarLoadsTypedAddressesAndRemembersThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The result of a script in a pane, as text ("" when it gives none).
+std::string scriptResult(GtkWidget* view, const char* script,
+                         const std::function<bool(const std::function<bool()>&)>& wait) {
+    struct Result {
+        bool done = false;
+        std::string text;
+    } result;
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(view), script, -1, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* async, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
+                    WEBKIT_WEB_VIEW(source), async, nullptr)) {
+                gchar* text = jsc_value_to_string(value);
+                r->text = text;
+                g_free(text);
+                g_object_unref(value);
+            }
+            r->done = true;
+        },
+        &result);
+    wait([&] { return result.done; });
+    return result.text;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, ConnectionTimersSwitchTheConnectIconAndThePages) {
+    writeFile(dir_ + "defhtml/skin.ini",
+              "[TitleBar]\nURL=title.htm\nHeight=30\n"
+              "[Portal]\nURL=portal.htm\nOfflineURL=portal_off.htm\nX1=0\nY1=30\nX2=-1\nY2=-1\n"
+              "[Browser]\nOfflineURL=start.htm\nOnlineURL=online.htm\nX1=20\nY1=80\nX2=-20\n"
+              "Y2=-20\n");
+    writeFile(dir_ + "defhtml/portal.htm", page("<img id='IDC_CONNECT' src='x.gif'>"));
+    writeFile(dir_ + "defhtml/portal_off.htm", page("<img id='IDC_CONNECT' src='x.gif'>"));
+    writeFile(dir_ + "defhtml/online.htm", page("Online"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
+    const char* icon = "document.getElementById('IDC_CONNECT').getAttribute('src')";
+
+    // Timer 2 (the connection ended): the offline portal, the connect icon.
+    window->startTimer(2);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal_off.htm"); }));
+    EXPECT_TRUE(waitFor([&] { return scriptResult(portal, icon, wait) == "connect.gif"; }));
+
+    // Timer 1 (connected): the browser leaves the offline page for the online one, the portal
+    // its offline page, and the icon offers to disconnect.
+    window->navigateBrowser(window->layout().m_BrowserOfflineUrl);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "start.htm"); }));
+    window->startTimer(1);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "online.htm"); }));
+    ASSERT_TRUE(waitFor([&] {
+        return loaded(window, ui::PaneId::Portal, "portal.htm") &&
+               !loaded(window, ui::PaneId::Portal, "portal_off.htm");
+    }));
+    window->startTimer(1);  // the portal is there: only the icon changes
+    EXPECT_TRUE(waitFor([&] {
+        return scriptResult(portal, icon, wait) == "disconnect.gif";
+    }));
+}
+
+TEST_F(WindowTest, PageWithUnloadHandlerClosesItsWindowLater) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    navigateBrowser(window, "unload.htm",
+                    page("Tsch\xfc\xdf", "<script>window.onunload = function () {};</script>"));
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "unload.htm"); }));
+    window->postClose();
+    ASSERT_TRUE(waitFor([&] { return !window->ui()->isVisible(); }));
+    // Hidden at once, destroyed by timer 3 a few seconds later.
+    EXPECT_NE(windows_->dialog(0), nullptr);
+    EXPECT_TRUE(waitFor([&] { return windows_->dialog(0) == nullptr; }));
+}
