@@ -70,9 +70,23 @@ public:
     virtual void setElementText(PaneId pane, const std::string& id, const std::string& text) = 0;
     virtual void setElementAttribute(PaneId pane, const std::string& id,
                                      const std::string& attribute, const std::string& value) = 0;
+    // Reading an element waits for the page's answer; a missing element reads empty.
+    virtual std::string elementText(PaneId pane, const std::string& id) = 0;
+    virtual std::string elementAttribute(PaneId pane, const std::string& id,
+                                         const std::string& attribute) = 0;
+    // The element's markup with its own tags; setting it puts new markup in its place.
+    virtual std::string elementOuterHtml(PaneId pane, const std::string& id) = 0;
+    virtual void setElementOuterHtml(PaneId pane, const std::string& id,
+                                     const std::string& html) = 0;
     // The content of the page's meta element of that name; false when there is none.
     virtual bool metaContent(PaneId pane, const std::string& name, std::string& content) = 0;
     virtual bool hasUnloadHandler(PaneId pane) = 0;
+    // The page's title and its cookie text.
+    virtual std::string locationName(PaneId pane) = 0;
+    virtual std::string cookieText(PaneId pane) = 0;
+    // A standard command of a browser document by its number (1 open ... 47); false when the
+    // engine has no such command.
+    virtual bool execStandardCommand(PaneId pane, int command) = 0;
 
     // Geometry. Pane rectangles are client pixels, already resolved.
     virtual void placePane(PaneId pane, const RECT& rect) = 0;
@@ -92,6 +106,10 @@ public:
 
     virtual void show(bool visible) = 0;
     virtual bool isVisible() = 0;
+    virtual void minimise() = 0;
+    virtual void maximise() = 0;
+    virtual void restore() = 0;
+    virtual bool isMaximised() = 0;
     virtual void setTitle(const std::string& title) = 0;
     virtual void setTopmost() = 0;
     // Resizable by its frame, or a fixed dialog frame.

@@ -522,3 +522,31 @@ TEST_F(WindowTest, PageWithUnloadHandlerClosesItsWindowLater) {
     EXPECT_NE(windows_->dialog(0), nullptr);
     EXPECT_TRUE(waitFor([&] { return windows_->dialog(0) == nullptr; }));
 }
+
+TEST_F(WindowTest, PageElementsAreReadAndWrittenInWindows1252) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    navigateBrowser(window, "elements.htm",
+                    "<html><head><meta charset='windows-1252'><title>Gr\xfc\xdf" "e</title></head>"
+                    "<body><span id='IDC_TEXT' class='k'>Stra\xdf" "e</span>"
+                    "<input id='CTN_FIELD' value='\xe4'><div id='CTN_BOX'><b>x</b></div></body></html>");
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "elements.htm"); }));
+    ui::SkinnedWindow* ui = window->ui();
+    const ui::PaneId browser = ui::PaneId::Browser;
+    EXPECT_EQ(ui->locationName(browser), "Gr\xfc\xdf" "e");
+    EXPECT_EQ(ui->elementText(browser, "IDC_TEXT"), "Stra\xdf" "e");
+    EXPECT_EQ(ui->elementText(browser, "CTN_FIELD"), "\xe4");
+    EXPECT_EQ(ui->elementAttribute(browser, "IDC_TEXT", "class"), "k");
+    EXPECT_EQ(ui->elementText(browser, "MISSING"), "");
+    EXPECT_EQ(ui->elementOuterHtml(browser, "CTN_BOX"), "<div id=\"CTN_BOX\"><b>x</b></div>");
+
+    ui->setElementText(browser, "CTN_FIELD", "\xd6l");
+    ui->setElementAttribute(browser, "IDC_TEXT", "class", "neu");
+    ui->setElementOuterHtml(browser, "CTN_BOX", "<p id=\"CTN_BOX\">\xdc</p>");
+    // Reads wait for the page, after the writes sent before them.
+    EXPECT_EQ(ui->elementText(browser, "CTN_FIELD"), "\xd6l");
+    EXPECT_EQ(ui->elementAttribute(browser, "IDC_TEXT", "class"), "neu");
+    EXPECT_EQ(ui->elementOuterHtml(browser, "CTN_BOX"), "<p id=\"CTN_BOX\">\xdc</p>");
+    EXPECT_TRUE(ui->execStandardCommand(browser, 17));
+    EXPECT_FALSE(ui->execStandardCommand(browser, 47));
+}

@@ -207,6 +207,84 @@ void GtkSkinnedWindow::setElementAttribute(PaneId id, const std::string& element
                stringArguments({{"id", element}, {"name", attribute}, {"value", value}}));
 }
 
+std::string GtkSkinnedWindow::evaluateText(PaneId id, const char* body, GVariant* arguments) {
+    JSCValue* value = evaluate(id, body, arguments);
+    if (!value) return std::string();
+    std::string text;
+    if (jsc_value_is_string(value)) {
+        gchar* utf8 = jsc_value_to_string(value);
+        text = toAnsi(utf8);
+        g_free(utf8);
+    }
+    g_object_unref(value);
+    return text;
+}
+
+std::string GtkSkinnedWindow::elementText(PaneId id, const std::string& element) {
+    return evaluateText(id,
+                        "const e = document.getElementById(id);"
+                        "if (!e) return '';"
+                        "return (e.tagName === 'INPUT' || e.tagName === 'TEXTAREA' ||"
+                        "        e.tagName === 'SELECT') ? e.value : e.innerText;",
+                        stringArguments({{"id", element}}));
+}
+
+std::string GtkSkinnedWindow::elementAttribute(PaneId id, const std::string& element,
+                                               const std::string& attribute) {
+    return evaluateText(id,
+                        "const e = document.getElementById(id);"
+                        "return e ? (e.getAttribute(name) || '') : '';",
+                        stringArguments({{"id", element}, {"name", attribute}}));
+}
+
+std::string GtkSkinnedWindow::elementOuterHtml(PaneId id, const std::string& element) {
+    return evaluateText(id,
+                        "const e = document.getElementById(id);"
+                        "return e ? e.outerHTML : '';",
+                        stringArguments({{"id", element}}));
+}
+
+void GtkSkinnedWindow::setElementOuterHtml(PaneId id, const std::string& element,
+                                           const std::string& html) {
+    callScript(id,
+               "const e = document.getElementById(id);"
+               "if (e) e.outerHTML = html;",
+               stringArguments({{"id", element}, {"html", html}}));
+}
+
+std::string GtkSkinnedWindow::locationName(PaneId id) {
+    const gchar* title = webkit_web_view_get_title(pane(id).view);
+    return title ? toAnsi(title) : std::string();
+}
+
+std::string GtkSkinnedWindow::cookieText(PaneId id) {
+    return evaluateText(id, "return document.cookie;", nullptr);
+}
+
+bool GtkSkinnedWindow::execStandardCommand(PaneId id, int command) {
+    WebKitWebView* view = pane(id).view;
+    // The numbers of the standard command set that the engine can carry out.
+    switch (command) {
+    case 6: {  // print
+        WebKitPrintOperation* print = webkit_print_operation_new(view);
+        webkit_print_operation_run_dialog(print, GTK_WINDOW(window_));
+        g_object_unref(print);
+        return true;
+    }
+    case 11: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_CUT); return true;
+    case 12: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_COPY); return true;
+    case 13: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_PASTE); return true;
+    case 15: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_UNDO); return true;
+    case 16: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_REDO); return true;
+    case 17:
+        webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_SELECT_ALL);
+        return true;
+    case 22: webkit_web_view_reload(view); return true;
+    case 23: webkit_web_view_stop_loading(view); return true;
+    default: return false;
+    }
+}
+
 bool GtkSkinnedWindow::metaContent(PaneId id, const std::string& name, std::string& content) {
     JSCValue* value = evaluate(id,
                                "for (const m of document.getElementsByTagName('meta'))"
@@ -349,6 +427,11 @@ void GtkSkinnedWindow::show(bool visible) {
 }
 
 bool GtkSkinnedWindow::isVisible() { return gtk_widget_get_visible(window_); }
+
+void GtkSkinnedWindow::restore() {
+    gtk_window_deiconify(GTK_WINDOW(window_));
+    gtk_window_unmaximize(GTK_WINDOW(window_));
+}
 
 void GtkSkinnedWindow::setTitle(const std::string& title) {
     gtk_window_set_title(GTK_WINDOW(window_), toUtf8(title).c_str());

@@ -29,8 +29,16 @@ public:
     void setElementText(PaneId pane, const std::string& id, const std::string& text) override;
     void setElementAttribute(PaneId pane, const std::string& id, const std::string& attribute,
                              const std::string& value) override;
+    std::string elementText(PaneId pane, const std::string& id) override;
+    std::string elementAttribute(PaneId pane, const std::string& id,
+                                 const std::string& attribute) override;
+    std::string elementOuterHtml(PaneId pane, const std::string& id) override;
+    void setElementOuterHtml(PaneId pane, const std::string& id, const std::string& html) override;
     bool metaContent(PaneId pane, const std::string& name, std::string& content) override;
     bool hasUnloadHandler(PaneId pane) override;
+    std::string locationName(PaneId pane) override;
+    std::string cookieText(PaneId pane) override;
+    bool execStandardCommand(PaneId pane, int command) override;
 
     void placePane(PaneId pane, const RECT& rect) override;
     void raisePane(PaneId pane) override;
@@ -47,6 +55,10 @@ public:
 
     void show(bool visible) override;
     bool isVisible() override;
+    void minimise() override { gtk_window_iconify(GTK_WINDOW(window_)); }
+    void maximise() override { gtk_window_maximize(GTK_WINDOW(window_)); }
+    void restore() override;
+    bool isMaximised() override { return maximized_; }
     void setTitle(const std::string& title) override;
     void setTopmost() override;
     void setResizable(bool resizable) override { resizable_ = resizable; }
@@ -82,6 +94,8 @@ private:
     // Runs a function body in the page and waits for its result, iterating the main context;
     // null when the page has no answer.
     JSCValue* evaluate(PaneId pane, const char* body, GVariant* arguments);
+    // The text of a script's answer; empty for none, null or undefined.
+    std::string evaluateText(PaneId pane, const char* body, GVariant* arguments);
     void buildLocationBar();
 
     static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType,
