@@ -46,6 +46,8 @@ public:
     bool readSkinIni(const std::string&, SkinLayout&) override { return skinIniExists; }
     SkinLayout layoutForNewWindow(const std::string&, SkinLayout& app) override { return app; }
     void freeSkins() override {}
+    const SkinLayout& refreshSkin(const SkinLayout& layout) override { return refreshed = layout; }
+    SkinLayout refreshed;
 };
 
 class DialPage : public ::testing::Test {
