@@ -151,15 +151,22 @@ int main(int argc, char** argv) {
     std::ofstream(install / "lumora.strings") << "114 = \"1\"\n";
     ::setenv("LUMORA_PREFIX", (work / "prefix").c_str(), 1);
 
-    std::string display = ":" + std::to_string(600 + ::getpid() % 300);
-    pid_t server = spawn({"Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten", "tcp"},
+    // The server picks a free display number and tells it through a pipe.
+    int fds[2];
+    if (::pipe(fds) != 0) return 1;
+    pid_t server = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                          "1280x900x24", "-nolisten", "tcp"},
                          "/dev/null");
-    if (server <= 0) {
+    ::close(fds[1]);
+    std::string number;
+    char c;
+    while (server > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    if (number.empty()) {
         std::fprintf(stderr, "Xvfb could not be started\n");
         return 1;
     }
-    ::setenv("DISPLAY", display.c_str(), 1);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ::setenv("DISPLAY", (":" + number).c_str(), 1);
 
     std::vector<std::string> lumora{(install / "lumora").string()};
     std::vector<std::string> bare{(bin / "bare_webkit").string(),

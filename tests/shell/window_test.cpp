@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,18 +121,28 @@ public:
 
 class WindowTest : public ::testing::Test {
 protected:
-    // One display for the test process: the toolkit connects to it once.
+    // One display for the test process: the toolkit connects to it once. The server picks a
+    // free display number itself and tells it through a pipe.
     static void SetUpTestSuite() {
         if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-        display_ = ":" + std::to_string(300 + ::getpid() % 600);
-        server_ = spawn({"Xvfb", display_, "-screen", "0", "1280x900x24", "-br", "-nolisten",
-                         "tcp"});
-        if (server_ <= 0) return;
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        server_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                         "1280x900x24", "-br", "-nolisten", "tcp"});
+        ::close(fds[1]);
+        std::string number;
+        pollfd ready{fds[0], POLLIN, 0};
+        char c;
+        while (server_ > 0 && ::poll(&ready, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 &&
+               c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (number.empty()) {
+            TearDownTestSuite();
+            return;
+        }
+        display_ = ":" + number;
         ::setenv("DISPLAY", display_.c_str(), 1);
-        std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
-        struct stat st{};
-        for (int i = 0; i < 100 && ::stat(socket.c_str(), &st) != 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     static void TearDownTestSuite() {
         if (server_ <= 0) return;
