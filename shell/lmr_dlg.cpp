@@ -84,8 +84,8 @@ void CLmrDlg::OnInitDialog() {
     traceLine("CLmrDlg::OnInitDialog()\n");
     m_Ui->setTitle(m_App.settings().windowTitle(""));
     m_Ui->setResizable(true);
-    m_Ui->setMinimumSize(100, 100);
     RECT area = m_Ui->workArea();
+    m_Ui->setSizeLimits(SIZE{100, 100}, SIZE{area.right - area.left, area.bottom - area.top});
     RECT window = m_Ui->windowRect();
     m_Ui->moveWindow(window.left, window.top, (area.right - area.left) * 3 / 4,
                      (area.bottom - area.top) * 3 / 4);

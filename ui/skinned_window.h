@@ -96,7 +96,8 @@ public:
     virtual void moveWindow(int x, int y, int width, int height) = 0;
     virtual RECT workArea() = 0;
     virtual RECT screenRect() = 0;
-    virtual void setMinimumSize(int width, int height) = 0;
+    // The smallest and largest size the user can give the window.
+    virtual void setSizeLimits(SIZE minimum, SIZE maximum) = 0;
 
     // Shape: the window's region from runs of inside pixels; null for the whole window.
     virtual void setShape(const std::vector<RECT>* region) = 0;

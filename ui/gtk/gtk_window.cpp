@@ -371,11 +371,14 @@ RECT GtkSkinnedWindow::screenRect() {
     return toRect(area);
 }
 
-void GtkSkinnedWindow::setMinimumSize(int width, int height) {
+void GtkSkinnedWindow::setSizeLimits(SIZE minimum, SIZE maximum) {
     GdkGeometry hints{};
-    hints.min_width = width;
-    hints.min_height = height;
-    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
+    hints.min_width = minimum.cx;
+    hints.min_height = minimum.cy;
+    hints.max_width = maximum.cx;
+    hints.max_height = maximum.cy;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints,
+                                  GdkWindowHints(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
 }
 
 void GtkSkinnedWindow::setShape(const std::vector<RECT>* region) {

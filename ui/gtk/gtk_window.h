@@ -47,7 +47,7 @@ public:
     void moveWindow(int x, int y, int width, int height) override;
     RECT workArea() override;
     RECT screenRect() override;
-    void setMinimumSize(int width, int height) override;
+    void setSizeLimits(SIZE minimum, SIZE maximum) override;
 
     void setShape(const std::vector<RECT>* region) override;
     bool loadMask(const std::string& path, int width, int height,
