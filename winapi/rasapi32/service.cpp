@@ -1,0 +1,131 @@
+// Reaching the remote-access service: a connection of rasapi32's own to the prefix bus (the
+// daemon is started when there is none), and the service program started when nobody owns its
+// name. Two processes that start it at once start two; the second finds the name taken and ends.
+#include "service.h"
+
+#include <raserror.h>
+
+#include "bus_daemon.h"
+#include "prefix.h"
+#include "service_protocol.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace winapi::ras {
+namespace {
+
+constexpr int kCallTimeoutMs = 10000;
+constexpr auto kStartTimeout = std::chrono::seconds(5);
+
+std::mutex linkMutex;
+GDBusConnection* link = nullptr;
+
+GDBusConnection* connectLocked() {
+    if (link && !g_dbus_connection_is_closed(link)) return link;
+    if (link) g_object_unref(link);
+    link = nullptr;
+    const std::string address = user32::prefixBusAddress(true);
+    if (address.empty()) return nullptr;
+    GError* error = nullptr;
+    link = g_dbus_connection_new_for_address_sync(
+        address.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (!link) {
+        std::fprintf(stderr, "rasapi32: cannot connect to the message bus: %s\n", error->message);
+        g_error_free(error);
+        return nullptr;
+    }
+    g_dbus_connection_set_exit_on_close(link, FALSE);
+    return link;
+}
+
+bool serviceRunning(GDBusConnection* bus) {
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", kServiceName), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr);
+    if (!reply) return false;
+    gboolean owned = FALSE;
+    g_variant_get(reply, "(b)", &owned);
+    g_variant_unref(reply);
+    return owned;
+}
+
+std::string serviceProgram() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&serviceRunning), &info) || !info.dli_fname) return {};
+    std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    path = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    return path + kServiceProgram;
+}
+
+// The service is a daemon of the prefix: it writes to the prefix's log, not to the terminal or
+// pipe of whoever happened to start it.
+void detachOutput(gpointer logPath) {
+    int fd = ::open(static_cast<const char*>(logPath), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd >= 0) {
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ::setsid();
+}
+
+bool startService(GDBusConnection* bus) {
+    const std::string program = serviceProgram();
+    std::string log = prefixFile("run/rasman.log");
+    const gchar* argv[] = {program.c_str(), nullptr};
+    GError* error = nullptr;
+    if (!g_spawn_async(nullptr, const_cast<gchar**>(argv), nullptr,
+                       G_SPAWN_STDIN_FROM_DEV_NULL, &detachOutput, log.data(), nullptr, &error)) {
+        std::fprintf(stderr, "rasapi32: cannot start %s: %s\n", program.c_str(), error->message);
+        g_error_free(error);
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (serviceRunning(bus)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::fprintf(stderr, "rasapi32: the remote-access service did not start (see %s)\n",
+                 log.c_str());
+    return false;
+}
+
+}  // namespace
+
+GVariant* callService(const char* method, GVariant* args, const char* replyType, DWORD& error) {
+    g_variant_ref_sink(args);
+    GVariant* reply = nullptr;
+    {
+        std::lock_guard lock(linkMutex);
+        GDBusConnection* bus = connectLocked();
+        if (bus && (serviceRunning(bus) || startService(bus))) {
+            GError* failure = nullptr;
+            reply = g_dbus_connection_call_sync(bus, kServiceName, kServicePath, kServiceInterface,
+                                                method, args, G_VARIANT_TYPE(replyType),
+                                                G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
+                                                &failure);
+            if (!reply) {
+                std::fprintf(stderr, "rasapi32: %s: %s\n", method, failure->message);
+                g_error_free(failure);
+            }
+        }
+    }
+    g_variant_unref(args);
+    error = reply ? ERROR_SUCCESS : ERROR_RASMAN_CANNOT_INITIALIZE;
+    return reply;
+}
+
+}  // namespace winapi::ras

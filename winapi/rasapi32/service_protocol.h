@@ -1,0 +1,20 @@
+// What rasapi32 and the remote-access service (services/rasman) say to each other on the
+// prefix bus. Texts travel as UTF-8; handles are the service's 32-bit connection numbers.
+//
+//   Dial(s entry, s phone, s user, s password, s domain, s notifyBus, u hwnd) -> (u error, u handle)
+//       notifyBus and hwnd name the window that receives "RasDialEvent" ("" and 0: none)
+//   HangUp(u handle) -> (u error)
+//   Status(u handle) -> (u error, u state, u dialError, s deviceType, s deviceName)
+//   List() -> (a(usss) handle, entry, deviceType, deviceName)      connections not yet ended
+//   Projection(u handle) -> (u error, u projectionError, s ipAddress)
+#pragma once
+
+namespace winapi::ras {
+
+inline constexpr const char* kServiceName = "org.lumora.RasMan";
+inline constexpr const char* kServicePath = "/org/lumora/RasMan";
+inline constexpr const char* kServiceInterface = "org.lumora.RasMan";
+// The service's program, beside rasapi32.
+inline constexpr const char* kServiceProgram = "rasman";
+
+}  // namespace winapi::ras
