@@ -1,107 +1,14 @@
-// rasapi32: the dial devices. The modems are those the registry records in the modem class keys
-// (where the Windows 9x modem installation puts them, and the NT class of modems); further devices,
-// ISDN adapters among them, are configured for the prefix under HKEY_LOCAL_MACHINE
-// "System\Lumora\RasDevices" (value name = device name, REG_SZ data = device type).
+// rasapi32: RasEnumDevicesA, the dial devices of the prefix (device_list.h).
 #include <windows.h>
 
 #include <ras.h>
 #include <raserror.h>
 
+#include "device_list.h"
 #include "exports.h"
 #include "list_answer.h"
 
-#include "cp1252.h"
-
-#include <string>
-#include <utility>
-#include <vector>
-
 using namespace winapi::ras;
-
-namespace {
-
-constexpr const char* kModemClass9x = "System\\CurrentControlSet\\Services\\Class\\Modem";
-constexpr const char* kModemEnum9x = "Enum\\Root\\Modem";
-constexpr const char* kModemClassNt =
-    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
-constexpr const char* kConfiguredDevices = "System\\Lumora\\RasDevices";
-
-using Device = std::pair<std::string, std::string>;  // type, name
-
-std::string readText(HKEY root, const std::string& path, const char* value) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
-    char text[512] = {};
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    const LSTATUS status =
-        RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<LPBYTE>(text), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && type == REG_SZ ? std::string(text) : std::string();
-}
-
-std::vector<std::string> subkeys(const char* path) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
-void add(std::vector<Device>& devices, const std::string& type, const std::string& name) {
-    if (name.empty()) return;
-    for (const Device& d : devices)
-        if (d.second == name) return;
-    devices.emplace_back(type, name);
-}
-
-std::vector<Device> listDevices() {
-    std::vector<Device> devices;
-    for (const std::string& sub : subkeys(kModemClass9x)) {
-        const std::string key = std::string(kModemClass9x) + "\\" + sub;
-        std::string name = readText(HKEY_LOCAL_MACHINE, key, "FriendlyName");
-        if (name.empty())
-            name = readText(HKEY_LOCAL_MACHINE, std::string(kModemEnum9x) + "\\" + sub,
-                            "FriendlyName");
-        if (name.empty()) name = readText(HKEY_LOCAL_MACHINE, key, "DriverDesc");
-        add(devices, RASDT_Modem, name);
-    }
-    for (const std::string& sub : subkeys(kModemClassNt)) {
-        const std::string key = std::string(kModemClassNt) + "\\" + sub;
-        std::string name = readText(HKEY_LOCAL_MACHINE, key, "FriendlyName");
-        if (name.empty()) name = readText(HKEY_LOCAL_MACHINE, key, "DriverDesc");
-        add(devices, RASDT_Modem, name);
-    }
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kConfiguredDevices, 0, KEY_QUERY_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        char name[256];
-        char type[64];
-        for (DWORD i = 0;; ++i) {
-            DWORD nameLength = sizeof name;
-            DWORD typeSize = sizeof type - 1;
-            DWORD valueType = 0;
-            std::fill(std::begin(type), std::end(type), 0);
-            if (RegEnumValueA(key, i, name, &nameLength, nullptr, &valueType,
-                              reinterpret_cast<LPBYTE>(type), &typeSize) != ERROR_SUCCESS)
-                break;
-            if (valueType == REG_SZ) add(devices, winapi::cp1252Lower(type), name);
-        }
-        RegCloseKey(key);
-    }
-    return devices;
-}
-
-}  // namespace
 
 RASAPI_EXPORT DWORD WINAPI RasEnumDevicesA(LPRASDEVINFOA lpRasDevInfo, LPDWORD lpcb,
                                            LPDWORD lpcDevices) {
