@@ -130,13 +130,9 @@ TEST_F(Dialup, DevicesAreFoundByTheirExactName) {
 }
 
 TEST_F(Dialup, CountryCodeOfACountryIdentifier) {
+    // Wine's rasapi32 exports RasGetCountryInfoA as a stub that ends the process when called.
+    if (!lumora_test::onLinux()) GTEST_SKIP() << "Wine has no RasGetCountryInfoA";
     DWORD code = 0;
-    if (!lumora_test::onLinux()) {
-        // Wine's rasapi32 has no country information: the code stays the identifier.
-        EXPECT_FALSE(getCountryCode(49, &code));
-        EXPECT_EQ(code, 49u);
-        return;
-    }
     ASSERT_TRUE(getCountryCode(49, &code));
     EXPECT_EQ(code, 49u);
     ASSERT_TRUE(getCountryCode(44001, &code));  // Guernsey shares the United Kingdom's code
@@ -171,13 +167,16 @@ TEST_F(Dialup, TelephonyCountryListGrowsToTheNeededSize) {
 
 TEST_F(Dialup, TelephonyLocationOfThePrefix) {
     char country[8] = {}, city[8] = {};
-    ASSERT_EQ(tapiGetLocationInfo(country, city), 0);
     if (lumora_test::onLinux()) {
         // The new prefix's one location: Germany, area code 30.
+        ASSERT_EQ(tapiGetLocationInfo(country, city), 0);
         EXPECT_STREQ(country, "49");
         EXPECT_STREQ(city, "30");
+    } else {
+        // A new Wine prefix has no telephony location.
+        EXPECT_EQ(tapiGetLocationInfo(country, city), TAPIERR_REQUESTFAILED);
     }
-    HLINEAPP app = nullptr;
+    HLINEAPP app = 0;
     DWORD devices = 0;
     ASSERT_EQ(lineInitialize(&app, nullptr, [](DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR,
                                                DWORD_PTR) {},

@@ -25,8 +25,8 @@ constexpr const char* kProviders =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Providers";
 
 std::mutex appsMutex;
-std::set<UINT_PTR> apps;
-UINT_PTR nextApp = 0x00020001;
+std::set<DWORD> apps;
+DWORD nextApp = 0x00020001;
 
 std::vector<std::pair<DWORD, std::string>> readProviders() {
     std::vector<std::pair<DWORD, std::string>> providers;
@@ -59,19 +59,19 @@ std::vector<std::pair<DWORD, std::string>> readProviders() {
 
 HLINEAPP openApp() {
     std::lock_guard lock(appsMutex);
-    const UINT_PTR app = nextApp++;
+    const DWORD app = nextApp++;
     apps.insert(app);
-    return reinterpret_cast<HLINEAPP>(app);
+    return app;
 }
 
 bool closeApp(HLINEAPP app) {
     std::lock_guard lock(appsMutex);
-    return apps.erase(reinterpret_cast<UINT_PTR>(app)) != 0;
+    return apps.erase(app) != 0;
 }
 
 bool validApp(HLINEAPP app) {
     std::lock_guard lock(appsMutex);
-    return apps.count(reinterpret_cast<UINT_PTR>(app)) != 0;
+    return apps.count(app) != 0;
 }
 
 }  // namespace winapi::tapi
