@@ -45,6 +45,8 @@ void dial(const char* name) {
     ASSERT_EQ(rasApi().pRasDialA(nullptr, nullptr, &params, 0, nullptr, &connection), 0u);
 }
 
+void CALLBACK lineEvents(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
+
 class Dialup : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -178,10 +180,7 @@ TEST_F(Dialup, TelephonyLocationOfThePrefix) {
     }
     HLINEAPP app = 0;
     DWORD devices = 0;
-    ASSERT_EQ(lineInitialize(&app, nullptr, [](DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR,
-                                               DWORD_PTR) {},
-                             "dialup_tests", &devices),
-              0);
+    ASSERT_EQ(lineInitialize(&app, nullptr, &lineEvents, "dialup_tests", &devices), 0);
     EXPECT_EQ(lineShutdown(app), 0);
 }
 
