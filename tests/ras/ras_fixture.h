@@ -94,17 +94,32 @@ public:
     // Pumps messages until the dial has connected or failed (a generous bound guards against a
     // hang; it is no timing check).
     const std::vector<std::pair<DWORD, DWORD>>& waitForEnd() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        MSG msg;
-        while (!ended_ && std::chrono::steady_clock::now() < deadline) {
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-            if (!ended_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        pumpUntil([this] { return ended_; });
         EXPECT_TRUE(ended_) << "the dial did not end";
         return events_;
     }
+    // Pumps messages until the dial has reported `state` (or ended); true when it has.
+    bool waitForState(DWORD state) {
+        auto seen = [&] {
+            for (const auto& e : events_)
+                if (e.first == state) return true;
+            return false;
+        };
+        pumpUntil([&] { return ended_ || seen(); });
+        return seen();
+    }
 
 private:
+    template <typename Done>
+    void pumpUntil(Done done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        MSG msg;
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
     static DialEvents*& current() {
         static DialEvents* events = nullptr;
         return events;
