@@ -157,6 +157,30 @@ TEST_F(Dial, ConnectionOutlivesTheDiallerAndAnyProcessHangsUp) {
     EXPECT_NE(again.out.find("Sie sind nicht mit Provider verbunden."), std::string::npos);
 }
 
+// On Windows 98 an entry with an AutoDial library and function is dialled through them.
+TEST_F(Dial, RasdialHandsAnAutoDialEntryToItsFunction) {
+    setWindowsVersion("98");
+    RASENTRYA entry{};
+    entry.dwSize = 1768;
+    DWORD size = sizeof entry;
+    ASSERT_EQ(RasGetEntryPropertiesA(nullptr, "Provider", &entry, &size, nullptr, nullptr), 0u);
+    std::strcpy(entry.szAutodialDll, lumora_test::builtProgram("libtest_autodial.so").c_str());
+    std::strcpy(entry.szAutodialFunc, "TestAutoDialA");
+    ASSERT_EQ(RasSetEntryPropertiesA(nullptr, "Provider", &entry, 1768, nullptr, 0), 0u);
+    const auto dialled = lumora_test::runProgram("rasdial", {"Provider"});
+    EXPECT_EQ(dialled.exitCode, 0) << dialled.out << dialled.err;
+    // The function dialled; rasdial showed none of its own progress.
+    EXPECT_EQ(dialled.out.find("wird hergestellt"), std::string::npos);
+    EXPECT_EQ(connectionNames(), std::vector<std::string>{"Provider"});
+
+    std::strcpy(entry.szAutodialFunc, "Fehlt");
+    ASSERT_EQ(RasSetEntryPropertiesA(nullptr, "Provider", &entry, 1768, nullptr, 0), 0u);
+    lumora_test::runProgram("rasdial", {"Provider", "/disconnect"});
+    const auto missing = lumora_test::runProgram("rasdial", {"Provider"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.out.find("AutoDial-Funktion"), std::string::npos);
+}
+
 TEST_F(Dial, RasdialReportsAWrongPasswordWithItsGermanText) {
     setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     const auto refused = lumora_test::runProgram("rasdial", {"Provider", "kunde", "falsch"});

@@ -1,7 +1,10 @@
 // rasdial: the stand-in for Windows' rasdial and the dial-up networking folder of a prefix.
 //   rasdial                          lists the connections
 //   rasdial ENTRY [USER PASSWORD]    dials ENTRY (with its saved user and password when none are
-//                                    given), reporting its progress
+//                                    given), reporting its progress; on a system before Windows
+//                                    2000 an entry with an AutoDial library and function is
+//                                    handed to that function, as the dial-up networking folder
+//                                    does
 //   rasdial ENTRY /disconnect        hangs ENTRY up; "rasdial /disconnect" hangs up every
 //                                    connection
 //   rasdial ENTRY /create:NUMBER [/device:NAME]
@@ -130,6 +133,45 @@ LRESULT CALLBACK progressWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
+// The entry's properties in the system's structure size; empty when it cannot be read.
+std::vector<BYTE> entryProperties(const char* entry) {
+    DWORD size = 0;
+    if (RasGetEntryPropertiesA(nullptr, "", nullptr, &size, nullptr, nullptr) !=
+        ERROR_BUFFER_TOO_SMALL)
+        return {};
+    std::vector<BYTE> buffer(size);
+    reinterpret_cast<RASENTRYA*>(buffer.data())->dwSize = size;
+    if (RasGetEntryPropertiesA(nullptr, entry, reinterpret_cast<RASENTRYA*>(buffer.data()), &size,
+                               nullptr, nullptr) != ERROR_SUCCESS)
+        return {};
+    return buffer;
+}
+
+// Hands the dial to the entry's AutoDial function, which reports its outcome in the result code.
+int autoDial(const char* entry, const RASENTRYA& properties) {
+    HMODULE library = LoadLibraryA(properties.szAutodialDll);
+    auto function = library ? reinterpret_cast<RASADFUNCA>(reinterpret_cast<void*>(
+                                  GetProcAddress(library, properties.szAutodialFunc)))
+                            : nullptr;
+    if (!function) {
+        if (library) FreeLibrary(library);
+        std::printf("%s\n", format("Die AutoDial-Funktion des Eintrags %s ist nicht vorhanden.",
+                                   entry).c_str());
+        return 1;
+    }
+    RASADPARAMS params{};
+    params.dwSize = sizeof params;
+    std::string name = entry;
+    DWORD result = ERROR_UNKNOWN;
+    const BOOL handled = function(nullptr, name.data(), &params, &result);
+    FreeLibrary(library);
+    if (!handled) return fail(ERROR_UNKNOWN);
+    if (result) return fail(result);
+    sayUtf8(format("Verbindung mit %s wurde hergestellt.", entry).c_str());
+    sayUtf8(kDone);
+    return 0;
+}
+
 int dial(const char* entry, const char* user, const char* password) {
     for (const RASCONNA& c : connections())
         if (winapi::equalsIgnoreCase(c.szEntryName, entry)) {
@@ -137,6 +179,14 @@ int dial(const char* entry, const char* user, const char* password) {
             sayUtf8(kDone);
             return 0;
         }
+    const std::vector<BYTE> properties = entryProperties(entry);
+    if (properties.empty()) return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    const auto& entryData = *reinterpret_cast<const RASENTRYA*>(properties.data());
+    // The AutoDial members belong to the systems before Windows 2000 (whose entry is shorter).
+    if (entryData.dwSize < sizeof(RASENTRYA) && entryData.szAutodialDll[0] &&
+        entryData.szAutodialFunc[0])
+        return autoDial(entry, entryData);
+
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;
     std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", entry);

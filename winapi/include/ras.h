@@ -190,6 +190,22 @@ typedef enum tagRASPROJECTION {
     RASP_Slip = 0x20000
 } RASPROJECTION;
 
+/* What an entry's AutoDial function (szAutodialDll, szAutodialFunc) receives when the entry is
+ * dialled on a system before Windows 2000. */
+typedef struct tagRASADPARAMS {
+    DWORD dwSize;
+#ifdef __cplusplus
+    RasHwnd32 hwndOwner;
+#else
+    DWORD hwndOwner;
+#endif
+    DWORD dwFlags;
+    LONG xDlg;
+    LONG yDlg;
+} RASADPARAMS, *LPRASADPARAMS;
+typedef BOOL (WINAPI *RASADFUNCA)(LPSTR lpszPhonebook, LPSTR lpszEntry, LPRASADPARAMS lpAutoDialParams,
+                                  LPDWORD lpdwRetCode);
+
 #define RASDIALEVENT "RasDialEvent"
 #define WM_RASDIALEVENT 0xCCCD
 
