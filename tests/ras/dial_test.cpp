@@ -181,6 +181,29 @@ TEST_F(Dial, RasdialHandsAnAutoDialEntryToItsFunction) {
     EXPECT_NE(missing.out.find("AutoDial-Funktion"), std::string::npos);
 }
 
+// On Windows 2000 an entry with a custom-dial library is dialled through it; the refusal it
+// reports is rasdial's error.
+TEST_F(Dial, RasdialHandsACustomDialEntryToItsLibrary) {
+    setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
+    RASENTRYA entry{};
+    entry.dwSize = sizeof entry;
+    DWORD size = sizeof entry;
+    ASSERT_EQ(RasGetEntryPropertiesA(nullptr, "Provider", &entry, &size, nullptr, nullptr), 0u);
+    std::strcpy(entry.szCustomDialDll,
+                lumora_test::builtProgram("libtest_customdial.so").c_str());
+    ASSERT_EQ(RasSetEntryPropertiesA(nullptr, "Provider", &entry, sizeof entry, nullptr, 0), 0u);
+    // The user and password given here are not the library's business.
+    const auto dialled = lumora_test::runProgram("rasdial", {"Provider", "x", "y"});
+    EXPECT_EQ(dialled.exitCode, 0) << dialled.out << dialled.err;
+    EXPECT_EQ(connectionNames(), std::vector<std::string>{"Provider"});
+    lumora_test::runProgram("rasdial", {"Provider", "/disconnect"});
+
+    setText("System\\Lumora\\Provider\\Accounts", "kunde", "anders");
+    const auto refused = lumora_test::runProgram("rasdial", {"Provider"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("Remotezugriffsfehler 691"), std::string::npos) << refused.out;
+}
+
 TEST_F(Dial, RasdialReportsAWrongPasswordWithItsGermanText) {
     setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     const auto refused = lumora_test::runProgram("rasdial", {"Provider", "kunde", "falsch"});

@@ -1,10 +1,10 @@
 // rasdial: the stand-in for Windows' rasdial and the dial-up networking folder of a prefix.
 //   rasdial                          lists the connections
 //   rasdial ENTRY [USER PASSWORD]    dials ENTRY (with its saved user and password when none are
-//                                    given), reporting its progress; on a system before Windows
-//                                    2000 an entry with an AutoDial library and function is
-//                                    handed to that function, as the dial-up networking folder
-//                                    does
+//                                    given), reporting its progress; an entry with a custom-dial
+//                                    library (Windows 2000) or an AutoDial library and function
+//                                    (earlier systems) is handed to it, as the dial-up networking
+//                                    folder does
 //   rasdial ENTRY /disconnect        hangs ENTRY up; "rasdial /disconnect" hangs up every
 //                                    connection
 //   rasdial ENTRY /create:NUMBER [/device:NAME]
@@ -16,6 +16,7 @@
 
 #include <ras.h>
 #include <raserror.h>
+#include <rasdlg.h>
 
 #include "cp1252.h"
 
@@ -172,6 +173,43 @@ int autoDial(const char* entry, const RASENTRYA& properties) {
     return 0;
 }
 
+// Windows 2000 hands the dial to the entry's custom-dial library, which reports the outcome.
+int customDial(const char* entry, const RASENTRYA& properties) {
+    HMODULE library = LoadLibraryA(properties.szCustomDialDll);
+    auto function = library ? reinterpret_cast<PFNRASCUSTOMDIALDLG>(reinterpret_cast<void*>(
+                                  GetProcAddress(library, "RasCustomDialDlg")))
+                            : nullptr;
+    if (!function) {
+        if (library) FreeLibrary(library);
+        std::printf("%s\n", format("Die Wählbibliothek des Eintrags %s ist nicht vorhanden.",
+                                   entry).c_str());
+        return 1;
+    }
+    // The entry name as UTF-16: Windows-1252 below 0x80 and 0xA0-0xFF is Unicode unchanged; the
+    // 0x80-0x9F range goes through UTF-8.
+    std::vector<WCHAR> name;
+    const std::string utf8 = winapi::cp1252ToUtf8(entry);
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        unsigned code = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        name.push_back(static_cast<WCHAR>(code));
+        i += length;
+    }
+    name.push_back(0);
+    RASDIALDLG info{};
+    info.dwSize = sizeof info;
+    const BOOL connected = function(reinterpret_cast<HINSTANCE>(library), 0, nullptr, name.data(),
+                                    nullptr, &info, nullptr);
+    FreeLibrary(library);
+    if (!connected) return fail(info.dwError ? info.dwError : static_cast<DWORD>(ERROR_UNKNOWN));
+    sayUtf8(format("Verbindung mit %s wurde hergestellt.", entry).c_str());
+    sayUtf8(kDone);
+    return 0;
+}
+
 int dial(const char* entry, const char* user, const char* password) {
     for (const RASCONNA& c : connections())
         if (winapi::equalsIgnoreCase(c.szEntryName, entry)) {
@@ -182,10 +220,13 @@ int dial(const char* entry, const char* user, const char* password) {
     const std::vector<BYTE> properties = entryProperties(entry);
     if (properties.empty()) return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
     const auto& entryData = *reinterpret_cast<const RASENTRYA*>(properties.data());
-    // The AutoDial members belong to the systems before Windows 2000 (whose entry is shorter).
-    if (entryData.dwSize < sizeof(RASENTRYA) && entryData.szAutodialDll[0] &&
-        entryData.szAutodialFunc[0])
+    // The custom-dial library is Windows 2000's (its entry has the member); the AutoDial
+    // library and function serve the earlier systems.
+    if (entryData.dwSize >= sizeof(RASENTRYA)) {
+        if (entryData.szCustomDialDll[0]) return customDial(entry, entryData);
+    } else if (entryData.szAutodialDll[0] && entryData.szAutodialFunc[0]) {
         return autoDial(entry, entryData);
+    }
 
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;

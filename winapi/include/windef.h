@@ -52,6 +52,10 @@ typedef WORD ATOM;
 
 typedef CHAR *LPSTR, *PSTR, *PCHAR;
 typedef const CHAR *LPCSTR, *PCSTR;
+/* Wide characters are UTF-16 code units, as on Windows. */
+typedef uint16_t WCHAR;
+typedef WCHAR *LPWSTR, *PWSTR;
+typedef const WCHAR *LPCWSTR, *PCWSTR;
 typedef void *LPVOID, *PVOID;
 typedef const void *LPCVOID;
 typedef BYTE *LPBYTE, *PBYTE;
