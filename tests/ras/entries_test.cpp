@@ -3,6 +3,10 @@
 // buffer protocol, the devices, and the German error texts.
 #include "ras_fixture.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 using namespace ras_test;
@@ -159,6 +163,31 @@ TEST(RasEntries, DevicesComeFromTheModemKeysAndTheConfiguredList) {
     EXPECT_STREQ(devices[0].szDeviceType, "modem");
     EXPECT_STREQ(devices[1].szDeviceName, "AVM ISDN-Controller");
     EXPECT_STREQ(devices[1].szDeviceType, "isdn");
+}
+
+// A phonebook that is not an INI file is reported, and left as it is rather than overwritten.
+TEST(RasEntries, DamagedPhonebookIsReportedAndKept) {
+    makeEntry("Anbieter");
+    const std::string file = std::string(std::getenv("LUMORA_PREFIX")) + "/ras/rasphone.pbk";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "PhoneNumber=0191011\r\n[Anbieter\r\n";
+    }
+    RASENTRYNAMEA names[2] = {};
+    names[0].dwSize = sizeof(RASENTRYNAMEA);
+    DWORD size = sizeof names;
+    DWORD count = 0;
+    EXPECT_EQ(RasEnumEntriesA(nullptr, nullptr, names, &size, &count),
+              static_cast<DWORD>(ERROR_CANNOT_LOAD_PHONEBOOK));
+    EXPECT_EQ(RasValidateEntryNameA(nullptr, "Neu"),
+              static_cast<DWORD>(ERROR_CANNOT_LOAD_PHONEBOOK));
+    RASENTRYA entry{};
+    entry.dwSize = sizeof entry;
+    EXPECT_EQ(RasSetEntryPropertiesA(nullptr, "Neu", &entry, sizeof entry, nullptr, 0),
+              static_cast<DWORD>(ERROR_CANNOT_LOAD_PHONEBOOK));
+    std::ifstream in(file, std::ios::binary);
+    const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "PhoneNumber=0191011\r\n[Anbieter\r\n");
 }
 
 TEST(RasEntries, ErrorTextsAreGermanInWindows1252) {
