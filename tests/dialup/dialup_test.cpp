@@ -69,6 +69,23 @@ TEST_F(Dialup, BindsTheSystemsLibraryOnceWithBothGroups) {
     EXPECT_EQ(listActiveConnections(), "");
 }
 
+TEST_F(Dialup, OnWindows95TheUnsuffixedNamesComeFromRasapi32) {
+    if (!lumora_test::onLinux()) GTEST_SKIP() << "the emulated version is the prefix's";
+    const char version[] = "95";
+    setLocalMachine("System\\Lumora", "WindowsVersion", REG_SZ, version, sizeof version);
+    ASSERT_TRUE(loadRasApi());
+    HMODULE rasapi32 = GetModuleHandleA("rasapi32.dll");
+    ASSERT_TRUE(rasapi32 != nullptr);
+    EXPECT_TRUE(GetModuleHandleA("rnaph.dll") == nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(rasApi().pRasGetEntryProperties),
+              reinterpret_cast<void*>(GetProcAddress(rasapi32, "RasGetEntryProperties")));
+    RASENTRYA* entry = nullptr;
+    DWORD size = 0;
+    ASSERT_TRUE(getEntryProperties("", &entry, &size));
+    EXPECT_EQ(size, 1768u);  // the Windows 95 structure
+    std::free(entry);
+}
+
 TEST_F(Dialup, TwoConnectionsRunTogetherAndTabSeparated) {
     if (!lumora_test::onLinux()) GTEST_SKIP() << "dialling needs the prefix's simulated provider";
     makeEntry("Alpha");
