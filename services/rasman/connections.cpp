@@ -32,7 +32,6 @@ struct Connections::Connection {
     guint timer = 0;
     bool ended = false;
     LogonPrompt prompt;
-    Connections* owner = nullptr;
 };
 
 Connections::Connections() = default;
@@ -48,14 +47,10 @@ DWORD Connections::dial(const DialRequest& request, DWORD& handle) {
         if (other->ended || other->info.entry != stored->name) continue;
         if (other->info.state != RASCS_Connected) return ERROR_PORT_ALREADY_OPEN;
         handle = existing;
-        Connection copy;
-        copy.info = other->info;
-        copy.request = request;
-        report(copy);
+        report(request, other->info);
         return ERROR_SUCCESS;
     }
     auto c = std::make_unique<Connection>();
-    c->owner = this;
     c->request = request;
     c->provider = readProvider();
     handle = nextHandle_++;
@@ -106,7 +101,7 @@ void Connections::step(Connection& c) {
     if (state == RASCS_Authenticate && c.provider.logonPrompt) c.prompt.show();
     if (state == RASCS_AuthNotify && !acceptsAccount(c.request.user, c.request.password))
         return end(c, state, ERROR_AUTHENTICATION_FAILURE);
-    report(c);
+    report(c.request, c.info);
     if (state == RASCS_Connected) {
         char address[32];
         std::snprintf(address, sizeof address, "10.%u.%u.%u", (c.info.handle >> 16) & 0xff,
@@ -126,14 +121,14 @@ void Connections::end(Connection& c, DWORD state, DWORD error) {
     c.ended = true;
     std::fprintf(stderr, "rasman: 0x%08x ended in state %u with error %u\n", c.info.handle,
                  state, error);
-    report(c);
+    report(c.request, c.info);
     if (!hasOwner(c.request.owner)) forget(c.info.handle);
 }
 
-void Connections::report(const Connection& c) {
-    if (c.request.notifyBus.empty() || !c.request.window) return;
-    winapi::user32::busPost(c.request.notifyBus, c.request.window, RASDIALEVENT, WM_RASDIALEVENT,
-                            c.info.state, c.info.error);
+void Connections::report(const DialRequest& request, const ConnectionInfo& info) {
+    if (request.notifyBus.empty() || !request.window) return;
+    winapi::user32::busPost(request.notifyBus, request.window, RASDIALEVENT, WM_RASDIALEVENT,
+                            info.state, info.error);
 }
 
 DWORD Connections::hangUp(DWORD handle) {

@@ -58,7 +58,8 @@ private:
     void step(Connection& c);
     void schedule(Connection& c, guint delayMs, bool drop);
     void end(Connection& c, DWORD state, DWORD error);
-    void report(const Connection& c);
+    // Posts "RasDialEvent" with the connection's state and error to the dialling window.
+    void report(const DialRequest& request, const ConnectionInfo& info);
     void forget(DWORD handle);
 
     std::map<DWORD, std::unique_ptr<Connection>> connections_;
