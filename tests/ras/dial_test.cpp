@@ -108,6 +108,19 @@ TEST_F(Dial, SynchronousDialReturnsTheOutcome) {
     EXPECT_TRUE(connectionNames().empty());
 }
 
+// An entry is connected once: dialling it again answers with the connection that is up.
+TEST_F(Dial, DiallingAConnectedEntryAgainGivesItsConnection) {
+    RASDIALPARAMSA p = dialParams("Provider", "kunde", "geheim");
+    HRASCONN first = nullptr;
+    ASSERT_EQ(RasDialA(nullptr, nullptr, &p, 0, nullptr, &first), 0u);
+    HRASCONN second = nullptr;
+    ASSERT_EQ(RasDialA(nullptr, nullptr, &p, 0, nullptr, &second), 0u);
+    EXPECT_TRUE(second == first);
+    EXPECT_EQ(connectionNames(), std::vector<std::string>{"Provider"});
+    EXPECT_EQ(RasHangUpA(first), 0u);
+    EXPECT_EQ(RasHangUpA(second), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(Dial, UnknownEntryAndBadArgumentsAreRefused) {
     RASDIALPARAMSA p = dialParams("Fehlt", "kunde", "geheim");
     HRASCONN connection = nullptr;
