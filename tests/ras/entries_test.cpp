@@ -125,6 +125,20 @@ TEST(RasEntries, ListsAnswerTooSmallBuffersWithTheSizeNeeded) {
     EXPECT_EQ(sizeof(RASDIALEXTENSIONS), 16u);
 }
 
+// A connection handle sits in 32 bits of RASCONN and takes NULL, 0 and nullptr as Windows code
+// writes them.
+TEST(RasEntries, ConnectionHandlesAreThirtyTwoBitsAndTakeNull) {
+    RASCONNA connection{};
+    connection.hrasconn = NULL;
+    EXPECT_TRUE(connection.hrasconn == NULL);
+    HRASCONN handle = reinterpret_cast<HRASCONN__*>(static_cast<UINT_PTR>(0x00010001));
+    connection.hrasconn = handle;
+    EXPECT_TRUE(connection.hrasconn != 0);
+    EXPECT_TRUE(connection.hrasconn == handle);
+    EXPECT_EQ(static_cast<unsigned>(static_cast<UINT_PTR>(connection.hrasconn)), 0x00010001u);
+    EXPECT_EQ(sizeof connection.hrasconn, 4u);
+}
+
 TEST(RasEntries, DialParamsAreSavedWithOrWithoutThePassword) {
     makeEntry("Anbieter");
     RASDIALPARAMSA p = dialParams("Anbieter", "kunde", "geheim");

@@ -27,13 +27,10 @@ template <typename H>
 struct RasHandle32 {
     DWORD value;
     RasHandle32() = default;
-    RasHandle32(decltype(nullptr)) : value(0) {}
+    /* NULL, 0 and nullptr arrive here as null pointers; comparisons go through the handle type. */
     RasHandle32(H h) : value((DWORD)(UINT_PTR)h) {}
     operator H() const { return (H)(UINT_PTR)value; }
     explicit operator UINT_PTR() const { return value; }
-    explicit operator bool() const { return value != 0; }
-    bool operator==(const RasHandle32& o) const { return value == o.value; }
-    bool operator==(decltype(nullptr)) const { return value == 0; }
 };
 struct HRASCONN__ { int unused; };
 typedef RasHandle32<HRASCONN__*> HRASCONN;
