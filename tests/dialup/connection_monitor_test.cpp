@@ -1,0 +1,218 @@
+// The connection monitor against the prefix's real remote-access service and its simulated
+// provider: dialling, its progress, its failures, hanging up and connections made elsewhere.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <ras.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "connection_monitor.h"
+#include "ras_api.h"
+#include "ras_calls.h"
+#include "testenv.h"
+
+namespace {
+
+void setProvider(const char* name, DWORD value) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+void acceptOnly(const char* user, const char* password) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts", 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, user, 0, REG_SZ, reinterpret_cast<const BYTE*>(password),
+                   static_cast<DWORD>(std::strlen(password) + 1));
+    RegCloseKey(key);
+}
+
+void makeEntry(const char* name) {
+    RASENTRYA* entry = nullptr;
+    DWORD size = 0;
+    ASSERT_TRUE(getEntryProperties("", &entry, &size));
+    std::strcpy(entry->szLocalPhoneNumber, "0191011");
+    std::strcpy(entry->szDeviceType, "modem");
+    std::strcpy(entry->szDeviceName, "Simuliertes Modem");
+    EXPECT_EQ(rasApi().pRasSetEntryProperties(nullptr, name, entry, size, nullptr, 0), 0u);
+    std::free(entry);
+}
+
+// Records what the monitor asks of the application.
+class RecordingApp : public ConnectionHost {
+public:
+    bool dialup = true;
+    std::string entry = "Lumora Online", user = "kunde", pass = "geheim";
+    std::string lastError = "(unchanged)";
+    std::vector<std::string> pages, statuses;
+    int closedPopups = 0, connected = 0, disconnected = 0;
+
+    bool dialupInUse() override { return dialup; }
+    bool isSignupMode() override { return false; }
+    std::string entryName() override { return entry; }
+    std::string userName() override { return user; }
+    std::string password() override { return pass; }
+    void setLastConnectionError(const std::string& text) override { lastError = text; }
+    void showPopup(const std::string& page) override { pages.push_back(page); }
+    void closePopup() override { ++closedPopups; }
+    void setPopupStatus(const std::string& text) override { statuses.push_back(text); }
+    void onConnected() override { ++connected; }
+    void onDisconnected() override { ++disconnected; }
+};
+
+// Runs the message loop until `done` holds or `limitMs` have passed.
+bool pumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    MSG msg;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(10);
+    }
+    return true;
+}
+
+class ConnectionMonitor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!lumora_test::onLinux()) GTEST_SKIP() << "dialling needs the prefix's simulated provider";
+        // The tests share the process's prefix: each starts from a provider that takes anyone.
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts");
+        setProvider("StepDelay", 5);
+        setProvider("LogonPrompt", 0);
+        ASSERT_TRUE(loadRasApi());
+        makeEntry("Lumora Online");
+        ASSERT_TRUE(monitor.create(app));
+    }
+    void TearDown() override {
+        if (!getConnectedEntries().empty()) closeRasConnection(getConnectedEntries().c_str());
+        monitor.destroy();
+    }
+
+    bool sawStatus(const std::string& text) {
+        for (const auto& s : app.statuses)
+            if (s == text) return true;
+        return false;
+    }
+
+    RecordingApp app;
+    CConnectionMonitor monitor;
+};
+
+}  // namespace
+
+TEST(RasStateText, GermanTextsFromTheStringTable) {
+    EXPECT_EQ(rasStateText(RASCS_OpenPort), "COM-Anschluss wird ge\xF6" "ffnet");
+    EXPECT_EQ(rasStateText(RASCS_ConnectDevice), "Verbinden mit Lumora Test...");
+    EXPECT_EQ(rasStateText(RASCS_DeviceConnected), "Verbunden mit Lumora Test");
+    EXPECT_EQ(rasStateText(RASCS_AuthChangePassword), "\xC4nderung des Kennwortes wurde angefordert");
+    EXPECT_EQ(rasStateText(RASCS_Connected), "Verbindung wurde aufgebaut");
+    EXPECT_EQ(rasStateText(RASCS_Disconnected), "Verbindung wurde getrennt");
+    EXPECT_EQ(rasStateText(RASCS_PasswordExpired), "Ihr Kennwort ist abgelaufen");
+    EXPECT_EQ(rasStateText(19), "");  // authentication starting: the status is blanked
+    EXPECT_EQ(rasStateText(0x2002), "");
+    EXPECT_EQ(rasStateText(20), "");
+}
+
+TEST_F(ConnectionMonitor, DialsShowsProgressThenHangsUp) {
+    monitor.toggleConnection();
+    EXPECT_TRUE(monitor.dialInProgress());
+    ASSERT_TRUE(pumpUntil([&] { return sawStatus("Verbindung wurde aufgebaut"); }));
+    EXPECT_TRUE(sawStatus("COM-Anschluss wird ge\xF6" "ffnet"));
+    EXPECT_FALSE(monitor.dialInProgress());  // a connection is no dial in progress
+    EXPECT_EQ(app.lastError, "");            // cleared when the connection came up
+    ASSERT_TRUE(pumpUntil([&] { return app.connected == 1; }));  // the poll noticed it
+    EXPECT_EQ(getConnectedEntries(), "Lumora Online");
+
+    monitor.toggleConnection();  // connected: the connect command hangs up
+    EXPECT_EQ(getConnectedEntries(), "");
+    ASSERT_TRUE(pumpUntil([&] { return app.disconnected == 1; }));
+    EXPECT_TRUE(app.pages.empty());
+}
+
+TEST_F(ConnectionMonitor, AWrongPasswordEndsInTheErrorPage) {
+    acceptOnly("kunde", "richtig");
+    monitor.toggleConnection();
+    ASSERT_TRUE(pumpUntil([&] { return !app.pages.empty(); }));
+    EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
+    char expected[512] = {};
+    ASSERT_EQ(rasApi().pRasGetErrorStringA(691, expected, sizeof expected), 0u);
+    EXPECT_EQ(app.lastError, expected);
+    EXPECT_FALSE(monitor.dialInProgress());
+    EXPECT_EQ(getConnectedEntries(), "");
+}
+
+TEST_F(ConnectionMonitor, ASecondConnectCancelsTheDialWithoutAnErrorPage) {
+    setProvider("StepDelay", 200);
+    monitor.toggleConnection();
+    ASSERT_TRUE(monitor.dialInProgress());
+    monitor.toggleConnection();
+    EXPECT_FALSE(monitor.dialInProgress());
+    EXPECT_EQ(app.closedPopups, 1);
+    pumpUntil([] { return false; }, 1500);  // events of the cancelled dial come to nothing
+    EXPECT_TRUE(app.pages.empty());
+    EXPECT_EQ(getConnectedEntries(), "");
+}
+
+TEST_F(ConnectionMonitor, AFailedStartLeavesNoDialAndTheNextConnectDialsAgain) {
+    app.entry = "Unbekannt";
+    monitor.toggleConnection();
+    EXPECT_FALSE(monitor.dialInProgress());
+    EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
+    EXPECT_EQ(app.lastError, "(unchanged)");
+    app.entry = "Lumora Online";
+    monitor.toggleConnection();
+    EXPECT_TRUE(monitor.dialInProgress());
+    EXPECT_TRUE(pumpUntil([&] { return app.connected == 1; }));
+}
+
+TEST_F(ConnectionMonitor, EventsWithoutADialAndPausedStates) {
+    monitor.onRasDialEvent(RASCS_Authenticate, 691);  // not our dial: only traced
+    EXPECT_TRUE(app.pages.empty());
+    EXPECT_EQ(app.lastError, "(unchanged)");
+    monitor.onRasDialEvent(RASCS_Interactive, 0);  // paused: hang up, error page, error kept
+    EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
+    EXPECT_EQ(app.lastError, "(unchanged)");
+    monitor.onRasDialEvent(19, 0);
+    EXPECT_EQ(app.statuses, std::vector<std::string>{""});
+}
+
+TEST_F(ConnectionMonitor, ConnectionsMadeElsewhereAreNoticedOnlyWithDialup) {
+    app.dialup = false;
+    RASDIALPARAMSA params;
+    ASSERT_TRUE(getEntryDialParams("Lumora Online", &params));
+    std::strcpy(params.szUserName, "kunde");
+    std::strcpy(params.szPassword, "geheim");
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(rasApi().pRasDialA(nullptr, nullptr, &params, 0, nullptr, &handle), 0u);
+    monitor.onTimer(CConnectionMonitor::kPollTimer);
+    EXPECT_EQ(app.connected, 0);
+    app.dialup = true;
+    ASSERT_TRUE(pumpUntil([&] { return app.connected == 1; }));
+    ASSERT_TRUE(closeRasConnection("Lumora Online"));
+    ASSERT_TRUE(pumpUntil([&] { return app.disconnected == 1; }));
+}
+
+TEST_F(ConnectionMonitor, TheLogonPromptEndsTheDialAsAWrongPassword) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "the logon prompt is a window on a display";
+    setProvider("LogonPrompt", 1);
+    setProvider("StepDelay", 300);
+    monitor.toggleConnection();
+    ASSERT_TRUE(pumpUntil([&] { return !app.pages.empty(); }));
+    EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
+    char expected[512] = {};
+    ASSERT_EQ(rasApi().pRasGetErrorStringA(691, expected, sizeof expected), 0u);
+    EXPECT_EQ(app.lastError, expected);
+    EXPECT_FALSE(monitor.dialInProgress());
+}
