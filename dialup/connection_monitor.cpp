@@ -1,6 +1,7 @@
 // Dialling the provider, following the dial and noticing connections: the connection monitor.
 #include "connection_monitor.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 

@@ -16,12 +16,22 @@ namespace rasman {
 using winapi::ras::Phonebook;
 using winapi::ras::PhonebookEntry;
 
+// RASCS_StartAuthentication: Windows NT and later report it before authenticating; Windows 95
+// and 98 do not know it.
+constexpr RASCONNSTATE kStartAuthentication = static_cast<RASCONNSTATE>(19);
+
 // The states a successful dial passes, as Windows reports them for a PPP dial-up line.
 constexpr RASCONNSTATE kSequence[] = {
-    RASCS_OpenPort,           RASCS_PortOpened,   RASCS_ConnectDevice, RASCS_DeviceConnected,
-    RASCS_AllDevicesConnected, RASCS_Authenticate, RASCS_AuthNotify,    RASCS_AuthProject,
-    RASCS_Authenticated,      RASCS_Connected,
+    RASCS_OpenPort,      RASCS_PortOpened,   RASCS_ConnectDevice,  RASCS_DeviceConnected,
+    RASCS_AllDevicesConnected, kStartAuthentication, RASCS_Authenticate, RASCS_AuthNotify,
+    RASCS_AuthProject,   RASCS_Authenticated, RASCS_Connected,
 };
+
+bool emulatesWindowsNt() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 constexpr DWORD kDroppedError = ERROR_REMOTE_DISCONNECTION;
 
 struct Connections::Connection {
@@ -29,6 +39,7 @@ struct Connections::Connection {
     DialRequest request;
     Provider provider;
     size_t next = 0;  // index into kSequence of the next state
+    bool windowsNt = true;
     guint timer = 0;
     bool ended = false;
     LogonPrompt prompt;
@@ -53,6 +64,7 @@ DWORD Connections::dial(const DialRequest& request, DWORD& handle) {
     auto c = std::make_unique<Connection>();
     c->request = request;
     c->provider = readProvider();
+    c->windowsNt = emulatesWindowsNt();
     handle = nextHandle_++;
     c->info = {handle, stored->name, stored->get("DeviceType", RASDT_Modem),
                stored->get("Device"), RASCS_OpenPort, 0, {}};
@@ -93,7 +105,8 @@ void Connections::schedule(Connection& c, guint delayMs, bool drop) {
 }
 
 void Connections::step(Connection& c) {
-    const RASCONNSTATE state = kSequence[c.next++];
+    RASCONNSTATE state = kSequence[c.next++];
+    if (state == kStartAuthentication && !c.windowsNt) state = kSequence[c.next++];
     c.info.state = state;
     c.prompt.hide();
     if (state == RASCS_ConnectDevice && c.provider.lineError)

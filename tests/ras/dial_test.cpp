@@ -8,6 +8,9 @@ using Events = std::vector<std::pair<DWORD, DWORD>>;
 
 namespace {
 
+// RASCS_StartAuthentication, reported by Windows NT and later only.
+constexpr DWORD kStartAuthentication = 19;
+
 class Dial : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,7 +44,8 @@ TEST_F(Dial, WindowReceivesEveryStateUpToConnected) {
     const Events events = dialEvents();
     EXPECT_EQ(events, prefixOf({RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice,
                                 RASCS_DeviceConnected, RASCS_AllDevicesConnected,
-                                RASCS_Authenticate, RASCS_AuthNotify, RASCS_AuthProject,
+                                kStartAuthentication, RASCS_Authenticate, RASCS_AuthNotify,
+                                RASCS_AuthProject,
                                 RASCS_Authenticated, RASCS_Connected},
                                0));
     RASCONNSTATUSA status{};
@@ -78,12 +82,22 @@ TEST_F(Dial, EachLineFailureEndsAtConnectDeviceWithItsError) {
     }
 }
 
+TEST_F(Dial, Windows98KnowsNoStartOfAuthentication) {
+    setWindowsVersion("98");
+    EXPECT_EQ(dialEvents(), prefixOf({RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice,
+                                      RASCS_DeviceConnected, RASCS_AllDevicesConnected,
+                                      RASCS_Authenticate, RASCS_AuthNotify, RASCS_AuthProject,
+                                      RASCS_Authenticated, RASCS_Connected},
+                                     0));
+    setWindowsVersion("2000");
+}
+
 TEST_F(Dial, WrongPasswordIsRefusedWith691AfterAuthentication) {
     setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     EXPECT_EQ(dialEvents("kunde", "falsch"),
               prefixOf({RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice,
-                        RASCS_DeviceConnected, RASCS_AllDevicesConnected, RASCS_Authenticate,
-                        RASCS_AuthNotify},
+                        RASCS_DeviceConnected, RASCS_AllDevicesConnected, kStartAuthentication,
+                        RASCS_Authenticate, RASCS_AuthNotify},
                        ERROR_AUTHENTICATION_FAILURE));
     RasHangUpA(last_);
     EXPECT_EQ(dialEvents("unbekannt", "geheim").back().second,

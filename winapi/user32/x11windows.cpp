@@ -35,6 +35,12 @@ struct Xcb {
     decltype(&xcb_get_property_value_length) propertyValueLength;
     decltype(&xcb_send_event) sendEvent;
     decltype(&xcb_flush) flush;
+    decltype(&xcb_query_tree) queryTree;
+    decltype(&xcb_query_tree_reply) queryTreeReply;
+    decltype(&xcb_query_tree_children) treeChildren;
+    decltype(&xcb_query_tree_children_length) treeChildrenLength;
+    decltype(&xcb_get_window_attributes) getWindowAttributes;
+    decltype(&xcb_get_window_attributes_reply) getWindowAttributesReply;
 };
 
 const Xcb* loadXcb() {
@@ -61,6 +67,12 @@ const Xcb* loadXcb() {
         bind(x->propertyValueLength, "xcb_get_property_value_length");
         bind(x->sendEvent, "xcb_send_event");
         bind(x->flush, "xcb_flush");
+        bind(x->queryTree, "xcb_query_tree");
+        bind(x->queryTreeReply, "xcb_query_tree_reply");
+        bind(x->treeChildren, "xcb_query_tree_children");
+        bind(x->treeChildrenLength, "xcb_query_tree_children_length");
+        bind(x->getWindowAttributes, "xcb_get_window_attributes");
+        bind(x->getWindowAttributesReply, "xcb_get_window_attributes_reply");
         if (!ok) {
             delete x;
             return nullptr;
@@ -151,14 +163,38 @@ private:
     std::map<std::string, xcb_atom_t> atoms_;
 };
 
-std::vector<uint32_t> clientList(Display& d, const Xcb&, xcb_screen_t* screen) {
+// Without a window manager nobody keeps a client list: the top-level windows are then the
+// root's mapped children that are not menus or tooltips (override-redirect), bottom to top.
+std::vector<uint32_t> mappedRootChildren(const Xcb& xcb, xcb_connection_t* c, xcb_screen_t* screen) {
+    std::vector<uint32_t> windows;
+    xcb_query_tree_reply_t* tree = xcb.queryTreeReply(c, xcb.queryTree(c, screen->root), nullptr);
+    if (!tree) return windows;
+    const xcb_window_t* children = xcb.treeChildren(tree);
+    const int count = xcb.treeChildrenLength(tree);
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    for (int i = 0; i < count; ++i) cookies.push_back(xcb.getWindowAttributes(c, children[i]));
+    for (int i = 0; i < count; ++i) {
+        xcb_get_window_attributes_reply_t* a = xcb.getWindowAttributesReply(c, cookies[i], nullptr);
+        if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect)
+            windows.push_back(children[i]);
+        std::free(a);
+    }
+    std::free(tree);
+    return windows;
+}
+
+std::vector<uint32_t> clientList(Display& d, const Xcb& xcb, xcb_connection_t* c,
+                                 xcb_screen_t* screen) {
     std::string raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST_STACKING"),
                                  XCB_GET_PROPERTY_TYPE_ANY);
     if (raw.empty()) raw = d.property(screen->root, d.atom("_NET_CLIENT_LIST"),
                                          XCB_GET_PROPERTY_TYPE_ANY);
     std::vector<uint32_t> windows(raw.size() / 4);
     if (!windows.empty()) std::memcpy(windows.data(), raw.data(), windows.size() * 4);
-    return {windows.rbegin(), windows.rend()};  // the stacking list is bottom to top
+    if (raw.empty() && d.property(screen->root, d.atom("_NET_SUPPORTING_WM_CHECK"),
+                                  XCB_GET_PROPERTY_TYPE_ANY).empty())
+        windows = mappedRootChildren(xcb, c, screen);
+    return {windows.rbegin(), windows.rend()};  // stacking order is bottom to top
 }
 
 DWORD pidOf(Display& d, uint32_t window) {
@@ -175,8 +211,8 @@ public:
 
     bool alive() const override {
         bool found = false;
-        Display::instance().with([&](const Xcb& xcb, xcb_connection_t*, xcb_screen_t* screen) {
-            for (uint32_t w : clientList(Display::instance(), xcb, screen))
+        Display::instance().with([&](const Xcb& xcb, xcb_connection_t* c, xcb_screen_t* screen) {
+            for (uint32_t w : clientList(Display::instance(), xcb, c, screen))
                 if (w == window_) found = true;
         });
         return found;
@@ -249,8 +285,8 @@ std::mutex& handlesMutex() {
 
 std::vector<HWND> x11Windows(const std::set<DWORD>& skipProcesses) {
     std::vector<std::pair<uint32_t, DWORD>> clients;
-    Display::instance().with([&](const Xcb& xcb, xcb_connection_t*, xcb_screen_t* screen) {
-        for (uint32_t w : clientList(Display::instance(), xcb, screen))
+    Display::instance().with([&](const Xcb& xcb, xcb_connection_t* c, xcb_screen_t* screen) {
+        for (uint32_t w : clientList(Display::instance(), xcb, c, screen))
             clients.emplace_back(w, pidOf(Display::instance(), w));
     });
     static std::map<uint32_t, HWND>* handles = new std::map<uint32_t, HWND>;
