@@ -9,6 +9,7 @@
 #include "winreg.h"
 #include "winuser.h"
 #ifndef WIN32_LEAN_AND_MEAN
+#include "shellapi.h"
 #include "winsock.h"
 #endif
 
