@@ -2,6 +2,7 @@
 // center's reader with its message boxes.
 #include "archive.h"
 
+#include "packed_archive.h"
 #include "testenv.h"
 
 #include <windows.h>
@@ -22,20 +23,7 @@
 
 namespace {
 
-std::string packed(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string archive(kArchiveHeaderSize, '\0');
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) archive += static_cast<char>((v >> (8 * i)) & 0xff);
-    };
-    for (const auto& [name, content] : entries) {
-        put32(static_cast<std::uint32_t>(name.size() + 1));
-        archive += name;
-        archive += '\0';
-        put32(static_cast<std::uint32_t>(content.size()));
-        archive += content;
-    }
-    return archive;
-}
+using lumora_test::packedArchive;
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(content.data(), static_cast<std::streamsize>(content.size()));
@@ -142,7 +130,7 @@ protected:
 };
 
 TEST(ArchiveEntries, EveryTruncationIsDamagedOrAnEntryBoundary) {
-    const std::string whole = packed({{"pages/start.htm", "<html>"}, {"empty", ""}, {"b", "bb"}});
+    const std::string whole = packedArchive({{"pages/start.htm", "<html>"}, {"empty", ""}, {"b", "bb"}});
     std::set<size_t> boundaries = {kArchiveHeaderSize};
     {
         std::vector<BYTE> bytes(whole.begin(), whole.end());
@@ -166,7 +154,7 @@ TEST(ArchiveEntries, EveryTruncationIsDamagedOrAnEntryBoundary) {
 }
 
 TEST(ArchiveEntries, HugeLengthsAreDamagedNotWrapped) {
-    std::string bytes = packed({});
+    std::string bytes = packedArchive({});
     bytes += std::string("\xff\xff\xff\xff", 4);
     bytes += "x";
     std::vector<BYTE> buffer(bytes.begin(), bytes.end());
@@ -174,7 +162,7 @@ TEST(ArchiveEntries, HugeLengthsAreDamagedNotWrapped) {
     ArchiveEntry entry;
     EXPECT_EQ(readArchiveEntry(buffer.data(), static_cast<DWORD>(buffer.size()), position, entry), ArchiveRead::Damaged);
 
-    bytes = packed({{"a", ""}});
+    bytes = packedArchive({{"a", ""}});
     bytes.replace(kArchiveHeaderSize + 6, 4, "\xfe\xff\xff\xff");  // the size of entry "a"
     buffer.assign(bytes.begin(), bytes.end());
     position = kArchiveHeaderSize;
@@ -190,7 +178,7 @@ TEST(ArchiveEntries, NamesThatStayInTheFolder) {
 }
 
 TEST_F(PackedArchive, HeaderOnlyArchiveWritesNothing) {
-    CPackedArchive archive(archiveWith(packed({})).c_str());
+    CPackedArchive archive(archiveWith(packedArchive({})).c_str());
     ASSERT_TRUE(archive.openArchive());
     EXPECT_TRUE(archive.extractAll(prefix_.c_str()));
     EXPECT_FALSE(exists(target_));
@@ -200,7 +188,7 @@ TEST_F(PackedArchive, EntriesGoIntoCreatedFoldersOverReadOnlyFiles) {
     ASSERT_TRUE(std::filesystem::create_directories(target_ + "/pages"));
     writeFile(target_ + "/pages/start.htm", "old");
     ASSERT_TRUE(SetFileAttributesA((target_ + "/pages/start.htm").c_str(), FILE_ATTRIBUTE_READONLY));
-    CPackedArchive archive(archiveWith(packed({{"pages/start.htm", "<html>new</html>"},
+    CPackedArchive archive(archiveWith(packedArchive({{"pages/start.htm", "<html>new</html>"},
                                                {"pages\\img\\logo.gif", "GIF89a"},
                                                {"empty.txt", ""}}))
                                .c_str());
@@ -215,7 +203,7 @@ TEST_F(PackedArchive, EntriesGoIntoCreatedFoldersOverReadOnlyFiles) {
 }
 
 TEST_F(PackedArchive, ExtractingBeforeOpeningIsAnInternalError) {
-    CPackedArchive archive(archiveWith(packed({{"a.htm", "a"}})).c_str());
+    CPackedArchive archive(archiveWith(packedArchive({{"a.htm", "a"}})).c_str());
     MessageBoxes boxes;
     EXPECT_FALSE(archive.extractAll(prefix_.c_str()));
     EXPECT_EQ(boxes.shown(), std::vector<std::string>{"Error|Internal error: use openArchive() first!"});
@@ -231,7 +219,7 @@ TEST_F(PackedArchive, MissingArchiveFailsSilently) {
 
 TEST_F(PackedArchive, NamesLeavingTheFolderStopTheExtraction) {
     for (const char* name : {"..\\outside.txt", "pages/../../outside.txt", "/outside.txt", "C:\\outside.txt"}) {
-        CPackedArchive archive(archiveWith(packed({{"first.htm", "1"}, {name, "evil"}, {"last.htm", "3"}})).c_str());
+        CPackedArchive archive(archiveWith(packedArchive({{"first.htm", "1"}, {name, "evil"}, {"last.htm", "3"}})).c_str());
         MessageBoxes boxes;
         ASSERT_TRUE(archive.openArchive());
         EXPECT_FALSE(archive.extractAll(prefix_.c_str())) << name;
@@ -245,7 +233,7 @@ TEST_F(PackedArchive, NamesLeavingTheFolderStopTheExtraction) {
 }
 
 TEST_F(PackedArchive, DamagedArchiveStopsWithAMessage) {
-    std::string content = packed({{"first.htm", "1"}, {"second.htm", "22"}});
+    std::string content = packedArchive({{"first.htm", "1"}, {"second.htm", "22"}});
     content.resize(content.size() - 1);
     CPackedArchive archive(archiveWith(content).c_str());
     MessageBoxes boxes;
@@ -261,7 +249,7 @@ TEST_F(PackedArchive, DamagedArchiveStopsWithAMessage) {
 TEST_F(PackedArchive, UnwritableEntryNamesItsPositionAndStops) {
     // A folder where the entry's file should go cannot be opened as a file.
     ASSERT_TRUE(std::filesystem::create_directories(target_ + "/taken.htm"));
-    const std::string content = packed({{"taken.htm", "xyz"}, {"after.htm", "a"}});
+    const std::string content = packedArchive({{"taken.htm", "xyz"}, {"after.htm", "a"}});
     CPackedArchive archive(archiveWith(content).c_str());
     MessageBoxes boxes;
     ASSERT_TRUE(archive.openArchive());

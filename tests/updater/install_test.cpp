@@ -1,0 +1,337 @@
+// TnUpdate's installing modes: unpacking a packed archive (1), a cabinet's set-up information
+// file through the extractor and the shell's install verb (2), and replacing files in use (3, 4).
+#include "updater_fixture.h"
+
+#include "cabinet.h"
+#include "packed_archive.h"
+#include "testenv.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+using lumora_test::HttpTestServer;
+using lumora_test::packedArchive;
+
+namespace updater_test {
+namespace {
+
+constexpr const char* kDate = "Sat, 01 Jan 2000 10:00:00 GMT";
+
+// A path as the system may spell it back: one separator, one letter case.
+std::string normalised(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return path;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    size_t at = 0;
+    for (size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) result.push_back(text.substr(at, end - at));
+    return result;
+}
+
+// Waits for a file that another process writes; false when it has not come within `ms`.
+bool waitForFile(const std::string& path, DWORD ms) {
+    for (DWORD waited = 0; !exists(path); waited += 50) {
+        if (waited >= ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+class Install : public UpdaterTest {
+protected:
+    void SetUp() override {
+        UpdaterTest::SetUp();
+        ASSERT_TRUE(server_.listening());
+        useProxy(server_);
+    }
+
+    // Serves `content` and runs the updater on it with the mode; returns the listener's kinds.
+    std::string fetch(const std::string& name, const std::string& content, const std::string& local,
+                      int mode) {
+        server_.serveText("/" + tag_ + "/" + name, content, kDate);
+        BroadcastListener listener(tag_ + std::to_string(++runs_));
+        runUpdater("-r\"http://update.example/" + tag_ + "/" + name + "\" -l\"" + local + "\" -x\"" +
+                       std::to_string(mode) + "\" " + listener.options(4),
+                   &listener);
+        return listener.kinds();
+    }
+
+    HttpTestServer server_;
+    int runs_ = 0;
+};
+
+TEST_F(Install, ArchiveReplacesTheFolderWithBothSeparators) {
+    const std::string local = folder_ + "blue.dat";
+    const std::string target = folder_ + "blue";
+    // An old skin folder and a staging folder left by an interrupted run.
+    ASSERT_TRUE(std::filesystem::create_directories(target + "/old"));
+    writeFile(target + "/old/gone.htm", "old");
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "blue1/junk"));
+    writeFile(folder_ + "blue1/junk/stale.htm", "stale");
+
+    const std::string archive = packedArchive({{"skin.ini", "[Skin]\r\n"},
+                                               {"pages/start.htm", "start"},
+                                               {"pages\\end.htm", "end"},
+                                               {"pages/deeper\\mixed.htm", "mixed"},
+                                               {"empty.txt", ""}});
+    const std::string kinds = fetch("blue.dat", archive, local, 1);
+    EXPECT_EQ(kinds.back(), 'e');
+
+    EXPECT_EQ(readFile(target + "/skin.ini"), "[Skin]\r\n");
+    EXPECT_EQ(readFile(target + "/pages/start.htm"), "start");
+    EXPECT_EQ(readFile(target + "/pages/end.htm"), "end");
+    EXPECT_EQ(readFile(target + "/pages/deeper/mixed.htm"), "mixed");
+    EXPECT_TRUE(exists(target + "/empty.txt"));
+    EXPECT_EQ(readFile(target + "/empty.txt"), "");
+    EXPECT_FALSE(exists(target + "/old"));
+    EXPECT_FALSE(exists(folder_ + "blue1"));
+    EXPECT_EQ(readFile(local), archive);  // the archive stays beside the folder
+}
+
+TEST_F(Install, ArchiveEntriesThatLeaveTheFolderStopTheUnpacking) {
+    const std::string local = folder_ + "inner/red.dat";
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "inner/red"));
+    writeFile(folder_ + "inner/red/keep.htm", "keep");
+    const char* escapes[] = {"../escaped.txt", "pages\\..\\..\\escaped.txt", "\\escaped.txt",
+                             "C:\\escaped.txt", "pages/.. /escaped.txt"};
+    for (const char* name : escapes) {
+        const std::string kinds = fetch("red.dat", packedArchive({{"first.htm", "1"}, {name, "evil"}}), local, 1);
+        EXPECT_EQ(kinds.back(), 'f') << name;
+        EXPECT_FALSE(exists(folder_ + "escaped.txt")) << name;
+        EXPECT_FALSE(exists(folder_ + "inner/escaped.txt")) << name;
+        // The old folder is left as it was.
+        EXPECT_EQ(readFile(folder_ + "inner/red/keep.htm"), "keep") << name;
+        // Nor does the staging folder with the entries before the bad one stay.
+        EXPECT_FALSE(exists(folder_ + "inner/red1")) << name;
+    }
+}
+
+TEST_F(Install, ArchiveNeedsAnExtensionInItsFileName) {
+    // Cut at the folder's dot, the target would be the sibling folder "skins", deleted whole.
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "skins.d"));
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "skins"));
+    writeFile(folder_ + "skins/keep.htm", "keep");
+    const std::string kinds = fetch("blue", packedArchive({{"skin.ini", "[Skin]\r\n"}}), folder_ + "skins.d/blue", 1);
+    EXPECT_EQ(kinds.back(), 'f');
+    EXPECT_EQ(readFile(folder_ + "skins/keep.htm"), "keep");
+    EXPECT_FALSE(exists(folder_ + "skins1"));
+}
+
+TEST_F(Install, DamagedArchiveFails) {
+    const std::string local = folder_ + "green.dat";
+    std::string archive = packedArchive({{"a.htm", "aaaa"}, {"b.htm", "bbbb"}});
+    const std::string sizeRunsPast = archive.substr(0, archive.size() - 2);
+    std::string nameRunsPast = packedArchive({{"a.htm", "aaaa"}});
+    nameRunsPast += std::string("\xff\x00\x00\x00" "b.h", 7);
+    for (const std::string& damaged : {sizeRunsPast, nameRunsPast}) {
+        EXPECT_EQ(fetch("green.dat", damaged, local, 1).back(), 'f');
+        EXPECT_FALSE(exists(folder_ + "green"));
+        EXPECT_FALSE(exists(folder_ + "green1"));
+    }
+}
+
+// Another process that holds a file open without sharing, as a running program holds its own
+// files, until release() or the end of the test.
+class HeldFile {
+public:
+    HeldFile(const std::string& path, const std::string& flag) : flag_(flag) {
+        std::string line = "\"" + lumora_test::builtProgram("file_holder") + "\" \"" + path + "\" \"" + flag + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process;
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return;
+        CloseHandle(process.hThread);
+        holder_ = process.hProcess;
+        held_ = waitForFile(flag + ".ready", 20000);
+    }
+    ~HeldFile() {
+        release();
+        if (holder_) CloseHandle(holder_);
+    }
+    bool held() const { return held_; }
+    // Lets the holder close the file and end; true when it has ended.
+    bool release() {
+        if (!holder_) return false;
+        writeFile(flag_, "");
+        return WaitForSingleObject(holder_, 20000) == WAIT_OBJECT_0;
+    }
+
+private:
+    std::string flag_;
+    HANDLE holder_ = nullptr;
+    bool held_ = false;
+};
+
+TEST_F(Install, ReplaceWaitsForTheDestinationToBeFree) {
+    const std::string source = folder_ + "_lumora.exe";
+    const std::string destination = folder_ + "lumora.exe";
+    writeFile(source, "new program");
+    writeFile(destination, "old program");
+    HeldFile holder(destination, folder_ + "release");
+    ASSERT_TRUE(holder.held());
+
+    BroadcastListener listener(tag_);
+    HANDLE updater = startUpdater("-r\"" + source + "\" -l\"" + destination + "\" -x\"3\" " + listener.options(2));
+    ASSERT_NE(updater, nullptr);
+    // While the holder runs the updater keeps trying and nothing has moved.
+    EXPECT_EQ(WaitForSingleObject(updater, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(exists(source));
+
+    EXPECT_TRUE(holder.release());
+    EXPECT_EQ(WaitForSingleObject(updater, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(updater);
+    EXPECT_EQ(readFile(destination), "new program");
+    EXPECT_FALSE(exists(source));
+    // Modes 3 and 4 report nothing.
+    listener.pump(300);
+    EXPECT_EQ(listener.kinds(), "");
+}
+
+TEST_F(Install, ReplaceWithAMissingPathDoesNothing) {
+    writeFile(folder_ + "dest.txt", "unchanged");
+    writeFile(folder_ + "src.txt", "source");
+    BroadcastListener listener(tag_);
+    runUpdater("-r\"" + folder_ + "src.txt\" -l\"\" -x\"3\" " + listener.options(1), &listener, false);
+    runUpdater("-r\"\" -l\"" + folder_ + "dest.txt\" -x\"3\" " + listener.options(1), &listener, false);
+    runUpdater("-r\"" + folder_ + "absent.txt\" -l\"" + folder_ + "dest.txt\" -x\"3\" " + listener.options(1),
+               &listener, false);
+    EXPECT_EQ(readFile(folder_ + "dest.txt"), "unchanged");
+    EXPECT_EQ(readFile(folder_ + "src.txt"), "source");
+    listener.pump(300);
+    EXPECT_EQ(listener.kinds(), "");
+}
+
+TEST_F(Install, ReplaceOntoAFolderGivesUpInsteadOfWaitingForEver) {
+    writeFile(folder_ + "src.txt", "source");
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "dest.txt"));
+    EXPECT_EQ(runUpdater("-r\"" + folder_ + "src.txt\" -l\"" + folder_ + "dest.txt\" -x\"3\""), 0u);
+    EXPECT_EQ(readFile(folder_ + "src.txt"), "source");
+    EXPECT_TRUE(std::filesystem::is_directory(folder_ + "dest.txt"));
+}
+
+TEST_F(Install, ReplaceInUseThenStartTheNewProgram) {
+    const std::string source = folder_ + "_probe.exe";
+    const std::string destination = folder_ + "probe.exe";
+    std::filesystem::copy_file(lumora_test::builtProgram("cmdprobe"), source);
+    writeFile(destination, "old");
+    const std::string record = folder_ + "record";
+    ASSERT_TRUE(SetEnvironmentVariableA("LUMORA_PROBE_RECORD", record.c_str()));
+    HeldFile holder(destination, folder_ + "release");
+    ASSERT_TRUE(holder.held());
+
+    HANDLE updater = startUpdater("-r\"" + source + "\" -l\"" + destination + "\" -x\"4\"");
+    ASSERT_NE(updater, nullptr);
+    EXPECT_EQ(WaitForSingleObject(updater, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(exists(record + ".probe"));
+
+    EXPECT_TRUE(holder.release());
+    EXPECT_EQ(WaitForSingleObject(updater, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(updater);
+    // The new program runs with the destination as its whole command line.
+    ASSERT_TRUE(waitForFile(record + ".probe", 20000));
+    EXPECT_EQ(lines(readFile(record + ".probe")).at(0), destination);
+    EXPECT_FALSE(exists(source));
+}
+
+class Cabinet : public Install {
+protected:
+    void SetUp() override {
+        Install::SetUp();
+        cabFolder_ = folder_ + "with blanks";
+        ASSERT_TRUE(std::filesystem::create_directories(cabFolder_));
+        record_ = folder_ + "record";
+        ASSERT_TRUE(SetEnvironmentVariableA("LUMORA_PROBE_RECORD", record_.c_str()));
+        // The shell's install verb on set-up information files runs the probe.
+        setClass(".inf", "inffile", savedExtension_);
+        setClass("inffile\\shell\\install\\command",
+                 "\"" + lumora_test::builtProgram("cmdprobe") + "\" \"%1\"", savedCommand_);
+    }
+    void TearDown() override {
+        restoreClass(".inf", savedExtension_);
+        restoreClass("inffile\\shell\\install\\command", savedCommand_);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNtKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "PathName");
+            RegCloseKey(key);
+        }
+        Install::TearDown();
+    }
+
+    static void setClass(const std::string& key, const std::string& value, std::string& saved) {
+        saved = registryText(key, nullptr, nullptr, HKEY_CLASSES_ROOT);
+        HKEY opened = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &opened, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(opened);
+    }
+    static void restoreClass(const std::string& key, const std::string& saved) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+        if (saved.empty()) RegDeleteValueA(opened, nullptr);
+        else RegSetValueExA(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
+                            static_cast<DWORD>(saved.size() + 1));
+        RegCloseKey(opened);
+    }
+
+    // The install verb's record: the probe ran in the cabinet's folder on x.inf there (named in
+    // full, or relative to that folder as Wine passes it).
+    void expectInstalled() {
+        ASSERT_TRUE(waitForFile(record_ + ".cmdprobe", 20000));
+        const std::vector<std::string> verb = lines(readFile(record_ + ".cmdprobe"));
+        ASSERT_EQ(verb.size(), 2u);
+        EXPECT_EQ(normalised(verb[1]), normalised(cabFolder_));
+        const size_t open = verb[0].find('"', verb[0].find('"', 1) + 1);
+        ASSERT_NE(open, std::string::npos) << verb[0];
+        std::string file = verb[0].substr(open + 1, verb[0].find('"', open + 1) - open - 1);
+        if (file.find_first_of("\\/") == std::string::npos) file = verb[1] + "\\" + file;
+        EXPECT_EQ(normalised(file), normalised(cabFolder_ + "/x.inf")) << verb[0];
+    }
+
+    static constexpr const char* kNtKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+    std::string cabFolder_, record_, savedExtension_, savedCommand_;
+};
+
+TEST_F(Cabinet, ExtractorGetsTheFolderAndCabinetQuoted) {
+    // The extractor is looked for in the folder of "PathName": put the probe there as Extrac32.exe.
+    const std::string system = folder_ + "system";
+    ASSERT_TRUE(std::filesystem::create_directories(system));
+    std::filesystem::copy_file(lumora_test::builtProgram("cmdprobe"), system + "/Extrac32.exe");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kNtKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "PathName", 0, REG_SZ, reinterpret_cast<const BYTE*>(system.c_str()),
+                   static_cast<DWORD>(system.size() + 1));
+    RegCloseKey(key);
+    writeFile(cabFolder_ + "/x.inf", "[Version]\r\n");  // as if the probe had extracted it
+
+    const std::string kinds = fetch("x.cab", makeCabinet({{"x.inf", "[Version]\r\n"}}), cabFolder_ + "/x.cab", 2);
+    EXPECT_EQ(kinds.back(), 'e');
+    ASSERT_TRUE(exists(record_ + ".extrac32"));
+    const std::string folder = slashes(cabFolder_);
+    EXPECT_EQ(lines(readFile(record_ + ".extrac32")).at(0),
+              " /Y /L \"" + folder + "\" \"" + folder + "/x.cab\" x.inf");
+    expectInstalled();
+}
+
+TEST_F(Cabinet, SetUpInformationFileIsExtractedAndInstalled) {
+    const std::string inf = "[Version]\r\nSignature=\"$CHICAGO$\"\r\n";
+    const std::string kinds =
+        fetch("x.cab", makeCabinet({{"readme.txt", "not wanted"}, {"x.inf", inf}}), cabFolder_ + "/x.cab", 2);
+    EXPECT_EQ(kinds.back(), 'e');
+    EXPECT_EQ(readFile(cabFolder_ + "/x.inf"), inf);
+    // Wine's extrac32 unpacks every file of the cabinet, whatever files its command line names.
+    if (lumora_test::onLinux()) {
+        EXPECT_FALSE(exists(cabFolder_ + "/readme.txt"));
+    }
+    expectInstalled();
+}
+
+}  // namespace
+}  // namespace updater_test

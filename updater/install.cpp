@@ -1,0 +1,159 @@
+// The updater's installation steps: replacing a file in use, unpacking a packed archive, and
+// installing a cabinet's set-up information file.
+#include "install.h"
+
+#include "archive.h"
+#include "files.h"
+#include "process.h"
+#include "registry.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr DWORD kReplaceRetryMilliseconds = 1000;
+constexpr DWORD kFolderRetryMilliseconds = 500;
+constexpr int kRenameAttempts = 20;
+
+bool folderExists(const std::string& folder) {
+    return fileExists((folder + (folder.empty() || folder.back() != '\\' ? "\\*.*" : "*.*")).c_str());
+}
+
+void useBackslashes(std::string& path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+}
+
+// The whole file in one allocation; null when it cannot be opened or read whole.
+std::unique_ptr<BYTE[]> readWhole(const char* path, DWORD& size) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    DWORD high = 0;
+    size = GetFileSize(file, &high);
+    std::unique_ptr<BYTE[]> content;
+    if (size != INVALID_FILE_SIZE && high == 0) content.reset(new (std::nothrow) BYTE[size ? size : 1]);
+    DWORD read = 0;
+    if (content && (!ReadFile(file, content.get(), size, &read, nullptr) || read != size)) content.reset();
+    CloseHandle(file);
+    return content;
+}
+
+// Writes the entries below `staging` (ending in "\"). Unwritable entries are skipped; a damaged
+// archive or a name reaching outside the staging folder stops the unpacking.
+bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
+    std::string lastFolder;
+    DWORD position = kArchiveHeaderSize;
+    for (;;) {
+        ArchiveEntry entry;
+        const ArchiveRead read = readArchiveEntry(archive, size, position, entry);
+        if (read == ArchiveRead::End) return true;
+        if (read == ArchiveRead::Damaged) return false;
+        toBackslashes(entry.name);
+        if (!isContainedArchiveName(entry.name)) return false;
+        std::string path = staging + entry.name;
+        useBackslashes(path);
+        const size_t slash = path.find_last_of('\\');
+        if (slash == std::string::npos) continue;
+        // Entries of one folder follow each other; its chain is created once.
+        const std::string folder = path.substr(0, slash);
+        if (folder != lastFolder) {
+            createDirectoryPath(folder.c_str());
+            lastFolder = folder;
+        }
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        DWORD written = 0;
+        const bool whole = WriteFile(file, entry.data, entry.size, &written, nullptr) && written == entry.size;
+        CloseHandle(file);
+        // A skipped entry leaves no half-written file behind.
+        if (!whole) DeleteFileA(path.c_str());
+    }
+}
+
+// The folder of the system's cabinet extractor: "PathName" of the NT key where it exists, else
+// the system folder of the set-up key, else the system folder as the system reports it.
+std::string extractorFolder() {
+    if (const char* path = regReadString("Software\\Microsoft\\Windows NT\\CurrentVersion", "PathName",
+                                         nullptr, HKEY_LOCAL_MACHINE))
+        return path;
+    if (const char* path = regReadString("Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SysDir",
+                                         nullptr, HKEY_LOCAL_MACHINE))
+        return path;
+    char system[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, sizeof system);
+    return length > 0 && length < sizeof system ? std::string(system, length) : std::string();
+}
+
+}  // namespace
+
+bool replaceFileWhenFree(const char* source, const char* destination) {
+    if (!fileExists(source)) return false;
+    // A folder is never freed by waiting: deleting it as a file fails for ever.
+    if (folderExists(destination)) return false;
+    // The wait ends when the holder lets the file go, or when someone else removed it meanwhile.
+    while (fileExists(destination) && !DeleteFileA(destination)) {
+        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+        Sleep(kReplaceRetryMilliseconds);
+    }
+    return MoveFileA(source, destination) != FALSE;
+}
+
+bool installArchive(const char* localPath) {
+    const std::string local(localPath);
+    // The extension belongs to the file name: a dot in a folder name would make the target a
+    // folder above the archive, which the install deletes.
+    const size_t dot = local.find_last_of('.');
+    const size_t separator = local.find_last_of("\\/");
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return false;
+    const std::string target = local.substr(0, dot);
+    const std::string stagingFolder = target + "1";
+    deleteDirectoryTree(stagingFolder.c_str());
+
+    DWORD size = 0;
+    std::unique_ptr<BYTE[]> archive = readWhole(localPath, size);
+    if (!archive) return false;
+    const bool unpacked = unpack(archive.get(), size, stagingFolder + "\\");
+    archive.reset();
+    if (!unpacked) {
+        // What a damaged archive left in the staging folder is no skin.
+        deleteDirectoryTree(stagingFolder.c_str());
+        return false;
+    }
+
+    // Files of the old folder that are in use keep it from going: wait until they are released.
+    while (folderExists(target)) {
+        deleteDirectoryTree(target.c_str());
+        if (folderExists(target)) Sleep(kFolderRetryMilliseconds);
+    }
+    for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
+        if (MoveFileA(stagingFolder.c_str(), target.c_str())) return true;
+        Sleep(kFolderRetryMilliseconds);
+    }
+    return false;
+}
+
+void installCabinetInf(const char* localPath) {
+    const std::string local(localPath);
+    const size_t slash = local.find_last_of('/');
+    if (slash == std::string::npos) return;
+    const std::string folder = local.substr(0, slash);
+    const std::string file = local.substr(slash + 1);
+    const std::string inf = file.substr(0, file.find_last_of('.')) + ".inf";
+    const std::string commandLine =
+        " /Y /L \"" + folder + "\" \"" + folder + "/" + file + "\" " + inf;
+    if (inf.size() > 51 + 4 || commandLine.size() > 255) return;
+
+    std::string extractor = extractorFolder() + "\\Extrac32.exe";
+    if (extractor.size() > 255 || !fileExists(extractor.c_str())) extractor = "WExtract.exe";
+    DWORD exitCode = 0;
+    runProgram(extractor.c_str(), commandLine.c_str(), SW_SHOW, true, &exitCode);
+    ShellExecuteA(nullptr, "install", inf.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+}
