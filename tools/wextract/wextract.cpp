@@ -1,7 +1,9 @@
 // wextract: the Linux stand-in for the cabinet extractor the updater falls back to ("WExtract.exe",
-// found beside it) when the system folder holds no "Extrac32.exe". It takes the extractor command
-// line the updater writes - /Y (overwrite without asking), /L folder (destination), /E (all
-// files), the cabinet and the names of the files to extract - and extracts with cabextract.
+// named without a folder, so it is found in the current folder: the install folder the browser
+// center starts the updater in) when the system folder holds no "Extrac32.exe". It takes the
+// extractor command line the updater writes - /Y (overwrite without asking), /L folder
+// (destination), /E (all files), the cabinet and the names of the files to extract - and
+// extracts with cabextract.
 // Exits with cabextract's code, 1 when cabextract is missing, 2 for a command line it cannot use.
 #include <windows.h>
 
