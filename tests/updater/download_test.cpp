@@ -40,9 +40,23 @@ protected:
         return "-r\"" + remote_ + "\" -l\"" + local_ + "\" " + listener.options(identifier);
     }
 
+    bool recordHasDate() const {
+        bool found = false;
+        registryText(record_, "Date", &found);
+        return found;
+    }
+
     HttpTestServer server_;
     std::string path_, remote_, local_, record_;
 };
+
+// A 200 answer with the body and kDate as its Last-Modified.
+HttpAnswer datedAnswer(std::string content) {
+    HttpAnswer answer;
+    answer.body = std::move(content);
+    answer.lastModified = kDate;
+    return answer;
+}
 
 TEST_F(Download, FetchRecordsTheRunAndTheNextRunAsksIfModifiedSince) {
     const std::string content = body(20000);
@@ -152,9 +166,7 @@ TEST_F(Download, RedirectsAreFailuresWhateverTheirSpelling) {
         EXPECT_EQ(listener.kinds(), "sf") << reason;
         EXPECT_FALSE(exists(local_)) << reason;
         EXPECT_FALSE(exists(local_ + ".tmp")) << reason;
-        bool dated = true;
-        registryText(record_, "Date", &dated);
-        EXPECT_FALSE(dated) << reason;
+        EXPECT_FALSE(recordHasDate()) << reason;
     }
     EXPECT_EQ(server_.requests().size(), 2u);
 }
@@ -179,9 +191,7 @@ TEST_F(Download, BodyBrokenOffDeletesTheTemporaryFileAndTheDate) {
     EXPECT_EQ(second.messages().back().kind, 'f');
     EXPECT_TRUE(readFile(local_) == "old");
     EXPECT_FALSE(exists(local_ + ".tmp"));
-    bool dated = true;
-    registryText(record_, "Date", &dated);
-    EXPECT_FALSE(dated);
+    EXPECT_FALSE(recordHasDate());
     EXPECT_EQ(registryText(record_, "Success"), "0");
 
     // With no date and "Success" at 0 the next run asks for the whole file again.
@@ -197,9 +207,7 @@ TEST_F(Download, BodyShortOfOrBeyondTheAnnouncedLengthFails) {
     // as a proxy that lost the rest does.
     for (const long long announced : {30000LL, 10000LL}) {
         writeFile(local_, "old");
-        HttpAnswer answer;
-        answer.body = body(20000);
-        answer.lastModified = kDate;
+        HttpAnswer answer = datedAnswer(body(20000));
         answer.announcedLength = announced;
         server_.setAnswer(path_, answer);
         BroadcastListener listener(tag_ + std::to_string(announced));
@@ -208,9 +216,7 @@ TEST_F(Download, BodyShortOfOrBeyondTheAnnouncedLengthFails) {
         EXPECT_EQ(listener.messages().back().kind, 'f') << announced;
         EXPECT_EQ(readFile(local_), "old") << announced;
         EXPECT_FALSE(exists(local_ + ".tmp")) << announced;
-        bool dated = true;
-        registryText(record_, "Date", &dated);
-        EXPECT_FALSE(dated) << announced;
+        EXPECT_FALSE(recordHasDate()) << announced;
         EXPECT_EQ(registryText(record_, "Success"), "0") << announced;
     }
 }
@@ -244,9 +250,7 @@ TEST_F(Download, ProgressOfAFileAbove42MiBRisesTo100) {
 }
 
 TEST_F(Download, HeadArrivingInPiecesIsReadWhole) {
-    HttpAnswer answer;
-    answer.body = body(5000);
-    answer.lastModified = kDate;
+    HttpAnswer answer = datedAnswer(body(5000));
     answer.splitHeadAfter = 12;  // "HTTP/1.0 200" comes alone, its "OK" later
     server_.setAnswer(path_, answer);
     BroadcastListener listener(tag_);
@@ -258,9 +262,7 @@ TEST_F(Download, HeadArrivingInPiecesIsReadWhole) {
 }
 
 TEST_F(Download, AnswerWithoutContentLengthFails) {
-    HttpAnswer answer;
-    answer.body = body(3000);
-    answer.lastModified = kDate;
+    HttpAnswer answer = datedAnswer(body(3000));
     answer.announceLength = false;
     server_.setAnswer(path_, answer);
     BroadcastListener listener(tag_);
@@ -268,16 +270,12 @@ TEST_F(Download, AnswerWithoutContentLengthFails) {
     EXPECT_EQ(listener.kinds(), "sf");
     EXPECT_FALSE(exists(local_));
     EXPECT_FALSE(exists(local_ + ".tmp"));
-    bool dated = true;
-    registryText(record_, "Date", &dated);
-    EXPECT_FALSE(dated);
+    EXPECT_FALSE(recordHasDate());
     EXPECT_EQ(registryText(record_, "Success"), "0");
 }
 
 TEST_F(Download, HeadWithoutItsBlankLineFailsBeforeAnyFile) {
-    HttpAnswer answer;
-    answer.body = "";
-    answer.lastModified = kDate;
+    HttpAnswer answer = datedAnswer("");
     answer.endHead = false;
     server_.setAnswer(path_, answer);
     BroadcastListener listener(tag_);
@@ -289,10 +287,8 @@ TEST_F(Download, HeadWithoutItsBlankLineFailsBeforeAnyFile) {
     EXPECT_EQ(registryText(record_, "Success"), "0");
 }
 
-TEST_F(Download, HeadLongerThanTheFirstReceiveFails) {
-    HttpAnswer answer;
-    answer.body = "never read";
-    answer.lastModified = kDate;
+TEST_F(Download, HeadLongerThanItsBlockFails) {
+    HttpAnswer answer = datedAnswer("never read");
     answer.headers = {"X-Padding: " + std::string(6000, 'p')};
     server_.setAnswer(path_, answer);
     BroadcastListener listener(tag_);
@@ -341,9 +337,7 @@ TEST_F(Download, UrlHostIsContactedOnPort80WithoutProxy) {
 }
 
 TEST_F(Download, SilentServerEndsTheTransferAfterTheReceiveTimeOut) {
-    HttpAnswer answer;
-    answer.body = body(100000);
-    answer.lastModified = kDate;
+    HttpAnswer answer = datedAnswer(body(100000));
     answer.stallAfter = 10000;
     server_.setAnswer(path_, answer);
     BroadcastListener listener(tag_);
@@ -351,9 +345,7 @@ TEST_F(Download, SilentServerEndsTheTransferAfterTheReceiveTimeOut) {
     EXPECT_EQ(listener.messages().back().kind, 'f');
     EXPECT_FALSE(exists(local_));
     EXPECT_FALSE(exists(local_ + ".tmp"));
-    bool dated = true;
-    registryText(record_, "Date", &dated);
-    EXPECT_FALSE(dated);
+    EXPECT_FALSE(recordHasDate());
 }
 
 TEST_F(Download, UnansweredConnectionEndsAfterTheConnectTimeOut) {
