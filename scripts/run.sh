@@ -22,9 +22,13 @@ fi
 install=$PWD/build/demo/install
 rm -rf "$install"
 mkdir -p "$install"
-cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/*.dat "$install"/
-# The demo runs without dial-up, so the browser window comes up at once instead of the dial page.
-printf '[Dialup]\r\nUseRas=0\r\n' > "$install/lumora.ini"
+# defhtml.dat is the default skin, config.dat the status and settings pages the program unpacks
+# into "config" on its first start.
+cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/defhtml.dat \
+  build/linux/bin/config.dat "$install"/
+# The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)
+# in the popup while there is no connection.
+printf '[Dialup]\r\nUseRas=1\r\n' > "$install/lumora.ini"
 program=$install/lumora
 
 if [ -z "${DISPLAY:-}" ]; then

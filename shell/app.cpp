@@ -534,6 +534,13 @@ void CLmrApp::requestFileUpdate(const std::string& fileName) {
     s_.updates.requestFileUpdate(fileName);
 }
 
+void CLmrApp::setAccountData(const std::string& number, const std::string& user,
+                             const std::string& password) {
+    if (!number.empty()) settings_.setPhoneNumber(number);
+    if (!user.empty()) settings_.setUserName(user);
+    if (!password.empty()) settings_.setPassword(password);
+}
+
 void CLmrApp::refreshSkin(const SkinLayout& layout) {
     const SkinLayout& stored = s_.skins.refreshSkin(layout);
     for (LmrWindow* window : m_Windows)

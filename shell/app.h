@@ -65,6 +65,18 @@ public:
     void handleDialogFallback();
     void toggleConnection();
     void requestFileUpdate(const std::string& fileName);
+    // The account a page gave for the next dial (not stored).
+    void setAccountData(const std::string& number, const std::string& user,
+                        const std::string& password);
+    std::string listPhonebookEntries() { return s_.ras.listPhonebookEntries(); }
+    std::string listActiveConnections() { return s_.ras.getConnectedEntries(); }
+    void addFavorite(const std::string& name, const std::string& url) {
+        s_.favorites.addFavorite(name, url);
+    }
+    void organiseFavorites() { s_.favorites.organiseFavorites(); }
+    void rebuildFavoritesPages() { s_.favorites.convertFavorites(); }
+    // Any dial-up connection of the system is up.
+    bool connectionIsActive();
     // A skin was replaced by an update: the list of skins and every open window of that skin get
     // the new layout.
     void refreshSkin(const SkinLayout& layout);
@@ -84,7 +96,6 @@ public:
     bool hasWindows() const;
 
 private:
-    bool connectionIsActive();
     bool providerIsConnected();
     void quit();
     void launchBrowserAndWait();

@@ -22,6 +22,16 @@ constexpr UINT_PTR kTimerDisconnected = 2;
 constexpr UINT_PTR kTimerDeferredClose = 3;
 constexpr const char* kAboutPage = "http://www.lumora.de/ueberuns.htm";
 
+ui::PaneId paneIdOf(PagePane pane) {
+    switch (pane) {
+    case PagePane::TitleBar: return ui::PaneId::TitleBar;
+    case PagePane::Portal: return ui::PaneId::Portal;
+    case PagePane::Extra: return ui::PaneId::Extra;
+    case PagePane::Browser: break;
+    }
+    return ui::PaneId::Browser;
+}
+
 bool registerWindowClass(WNDPROC proc) {
     static bool registered = false;
     if (registered) return true;
@@ -34,10 +44,11 @@ bool registerWindowClass(WNDPROC proc) {
 
 }  // namespace
 
-CLmrDlg::CLmrDlg(CLmrApp& app, SkinStore& skins, ui::Toolkit& toolkit, const SkinLayout& layout,
-                 int windowNumber)
+CLmrDlg::CLmrDlg(CLmrApp& app, SkinStore& skins, DialPageServices& dialServices,
+                 ui::Toolkit& toolkit, const SkinLayout& layout, int windowNumber)
     : m_App(app), m_Skins(skins), m_Layout(layout), m_TitleBarRect(layout.m_TitleBarRect),
-      m_WindowNumber(windowNumber) {
+      m_WindowNumber(windowNumber),
+      m_DialPage(*this, m_Commands, app.settings(), skins, dialServices) {
     if (!registerWindowClass(&CLmrDlg::windowProc)) return;
     m_hWnd = CreateWindowExA(0, kWindowClass, m_App.settings().productTitle().c_str(), WS_POPUP,
                              0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -104,8 +115,8 @@ void CLmrDlg::setLayout(const SkinLayout& layout) {
     // A shaped window has no frame to size it by.
     m_Ui->setResizable(m_Layout.m_MaskFileName.empty());
     m_PortalRect = m_Layout.m_PortalRect;
-    m_BrowserRect = m_Layout.m_BrowserRect;
-    m_ExtraRect = m_Layout.m_ExtraRect;
+    m_Rects.browser = m_Layout.m_BrowserRect;
+    m_Rects.extra = m_Layout.m_ExtraRect;
     m_LocationBarRect = m_Layout.m_LocationBarRect;
     m_TitleBarRect = m_Layout.m_TitleBarRect;
     traceLine("updating layout...\n");
@@ -131,8 +142,8 @@ void CLmrDlg::placePanes() {
     SIZE client = m_Ui->clientSize();
     const std::pair<ui::PaneId, const RECT*> panes[] = {
         {ui::PaneId::TitleBar, &m_TitleBarRect}, {ui::PaneId::Portal, &m_PortalRect},
-        {ui::PaneId::Extra, &m_ExtraRect},       {ui::PaneId::LocationBar, &m_LocationBarRect},
-        {ui::PaneId::Browser, &m_BrowserRect}};
+        {ui::PaneId::Extra, &m_Rects.extra},       {ui::PaneId::LocationBar, &m_LocationBarRect},
+        {ui::PaneId::Browser, &m_Rects.browser}};
     for (const auto& [pane, rect] : panes)
         m_Ui->placePane(pane, placePaneRect(*rect, client.cx, client.cy));
     m_LayingOut = false;
@@ -186,19 +197,18 @@ void CLmrDlg::makeTopmost() { m_Ui->setTopmost(); }
 
 void CLmrDlg::useDialogFrame() { m_Ui->setResizable(false); }
 
-void CLmrDlg::setBrowserOffline(bool offline) { m_Ui->setOffline(ui::PaneId::Browser, offline); }
+void CLmrDlg::setBrowserOffline(bool offline) { setOffline(PagePane::Browser, offline); }
 
 void CLmrDlg::setAllPanesOffline(bool offline) {
-    for (ui::PaneId pane : {ui::PaneId::TitleBar, ui::PaneId::Portal, ui::PaneId::Extra,
-                            ui::PaneId::Browser})
-        m_Ui->setOffline(pane, offline);
+    for (PagePane pane : {PagePane::TitleBar, PagePane::Portal, PagePane::Extra, PagePane::Browser})
+        setOffline(pane, offline);
 }
 
 void CLmrDlg::showBrowserPane() { OnVisibleBrowser(true); }
 
 void CLmrDlg::useExtraPaneOnly() {
     m_TitleBarRect = m_PortalRect = m_LocationBarRect = RECT{0, 0, 0, 0};
-    m_ExtraRect = RECT{0, 0, -1, -1};
+    m_Rects.extra = RECT{0, 0, -1, -1};
 }
 
 void CLmrDlg::navigateBrowser(const std::string& url) { m_Ui->navigate(ui::PaneId::Browser, url); }
@@ -279,18 +289,18 @@ void CLmrDlg::OnVisibleBrowser(bool visible) {
     if (m_WithPortal) {
         traceLine("showing browser with portal\n");
         m_PortalRect = m_Layout.m_PortalRect;
-        m_BrowserRect = m_Layout.m_BrowserRect;
-        m_ExtraRect = m_Layout.m_ExtraRect;
+        m_Rects.browser = m_Layout.m_BrowserRect;
+        m_Rects.extra = m_Layout.m_ExtraRect;
         m_LocationBarRect = m_Layout.m_LocationBarRect;
         m_TitleBarRect = m_Layout.m_TitleBarRect;
         loadPortal();
     } else {
         traceLine("showing browser without portal\n");
         SIZE client = m_Ui->clientSize();
-        RECT oldBrowser = placePaneRect(m_BrowserRect, client.cx, client.cy);
+        RECT oldBrowser = placePaneRect(m_Rects.browser, client.cx, client.cy);
         LONG titleHeight = m_Layout.m_TitleBarRect.bottom;
-        m_BrowserRect = RECT{0, titleHeight, -1, -1};
-        m_PortalRect = m_LocationBarRect = m_ExtraRect = RECT{0, 0, 0, 0};
+        m_Rects.browser = RECT{0, titleHeight, -1, -1};
+        m_PortalRect = m_LocationBarRect = m_Rects.extra = RECT{0, 0, 0, 0};
         m_TitleBarRect = m_Layout.m_TitleBarRect;
         RECT screen = m_Ui->screenRect();
         int width = std::min<LONG>(std::max<LONG>(oldBrowser.right - oldBrowser.left, 100),
@@ -336,7 +346,7 @@ void CLmrDlg::OnBrowserSize(int width, int height) {
 
 void CLmrDlg::OnBrowserMove(int x, int y) {
     SIZE client = m_Ui->clientSize();
-    RECT pane = placePaneRect(m_BrowserRect, client.cx, client.cy);
+    RECT pane = placePaneRect(m_Rects.browser, client.cx, client.cy);
     RECT window = m_Ui->windowRect();
     int newX = x == 0 ? 0 : x - pane.left;
     int newY = y == 0 ? 0 : y - pane.top;
@@ -346,11 +356,20 @@ void CLmrDlg::OnBrowserMove(int x, int y) {
     placePanes();
 }
 
-bool CLmrDlg::onBeforeNavigate(ui::PaneId, const std::string& url) {
-    // A command never loads anything; the window does not carry commands out yet.
-    if (!paneCommandOf(url)) return false;
-    traceLine("page command not carried out by this build: \"%s\"\n", url.c_str());
-    return true;
+// The engine does not show a navigation's request body, so an intercepted navigation carries
+// none on to the command; commands of links (the skin's way) lose nothing.
+bool CLmrDlg::onBeforeNavigate(ui::PaneId pane, const std::string& url) {
+    switch (pane) {
+    case ui::PaneId::Portal: return m_Commands.OnBeforeNavigatePortal(url, std::string());
+    case ui::PaneId::TitleBar: return m_Commands.OnBeforeNavigateTitleBar(url, std::string());
+    case ui::PaneId::Extra: return m_Commands.OnBeforeNavigateExtra(url, std::string());
+    case ui::PaneId::Browser:
+        // A command never loads anything, in the browser pane neither.
+        if (paneCommandOf(url)) return true;
+        return m_Commands.OnBeforeNavigateBrowser(url);
+    case ui::PaneId::LocationBar: break;
+    }
+    return false;
 }
 
 void CLmrDlg::onNavigateComplete(ui::PaneId pane, const std::string& url) {
@@ -367,6 +386,10 @@ void CLmrDlg::onDocumentComplete(ui::PaneId pane, const std::string& url) {
         m_Ui->setElementAttribute(ui::PaneId::Portal, "IDC_CONNECT", "src",
                                   online ? "disconnect.gif" : "connect.gif");
         onNavigateComplete(ui::PaneId::Browser, m_Ui->currentUrl(ui::PaneId::Browser));
+        return;
+    }
+    if (pane == ui::PaneId::Extra) {
+        m_DialPage.OnDocumentCompleteExtra(url);
         return;
     }
     if (pane == ui::PaneId::TitleBar) {
@@ -488,3 +511,107 @@ void CLmrDlg::onLocationDrop(const std::string& path) {
     navigateBrowser(target);
     m_Ui->focusPane(ui::PaneId::Browser);
 }
+
+void CLmrDlg::navigate(PagePane pane, const std::string& url, const std::string& postData) {
+    if (postData.empty()) {
+        m_Ui->navigate(paneIdOf(pane), url);
+    } else {
+        m_Ui->navigatePost(paneIdOf(pane), url, postData);
+    }
+}
+
+void CLmrDlg::goBack(PagePane pane) { m_Ui->goBack(paneIdOf(pane)); }
+
+void CLmrDlg::goForward(PagePane pane) { m_Ui->goForward(paneIdOf(pane)); }
+
+std::string CLmrDlg::currentUrl(PagePane pane) { return m_Ui->currentUrl(paneIdOf(pane)); }
+
+std::string CLmrDlg::locationName(PagePane pane) { return m_Ui->locationName(paneIdOf(pane)); }
+
+bool CLmrDlg::isOffline(PagePane pane) { return m_Offline[static_cast<int>(pane)]; }
+
+void CLmrDlg::setOffline(PagePane pane, bool offline) {
+    m_Offline[static_cast<int>(pane)] = offline;
+    m_Ui->setOffline(paneIdOf(pane), offline);
+}
+
+bool CLmrDlg::execStandardCommand(int id) {
+    return m_Ui->execStandardCommand(ui::PaneId::Browser, id);
+}
+
+std::string CLmrDlg::cookieText() { return m_Ui->cookieText(ui::PaneId::Browser); }
+
+std::string CLmrDlg::elementText(PagePane pane, const std::string& id) {
+    return m_Ui->elementText(paneIdOf(pane), id);
+}
+
+void CLmrDlg::setElementText(PagePane pane, const std::string& id, const std::string& text) {
+    m_Ui->setElementText(paneIdOf(pane), id, text);
+}
+
+std::string CLmrDlg::elementAttribute(PagePane pane, const std::string& id,
+                                      const std::string& name) {
+    return m_Ui->elementAttribute(paneIdOf(pane), id, name);
+}
+
+void CLmrDlg::setElementAttribute(PagePane pane, const std::string& id, const std::string& name,
+                                  const std::string& value) {
+    m_Ui->setElementAttribute(paneIdOf(pane), id, name, value);
+}
+
+std::string CLmrDlg::elementOuterHtml(PagePane pane, const std::string& id) {
+    return m_Ui->elementOuterHtml(paneIdOf(pane), id);
+}
+
+void CLmrDlg::setElementOuterHtml(PagePane pane, const std::string& id, const std::string& html) {
+    m_Ui->setElementOuterHtml(paneIdOf(pane), id, html);
+}
+
+void CLmrDlg::minimise() { m_Ui->minimise(); }
+
+bool CLmrDlg::isMaximised() { return m_Ui->isMaximised(); }
+
+void CLmrDlg::maximise() { m_Ui->maximise(); }
+
+void CLmrDlg::restore() { m_Ui->restore(); }
+
+void CLmrDlg::messageBox(const std::string& text) {
+    MessageBoxA(m_hWnd, text.c_str(), m_App.settings().productTitle().c_str(), MB_OK);
+}
+
+std::string CLmrDlg::skinFolder() { return m_App.paths().installDir + m_Layout.m_SkinName + "\\"; }
+
+bool CLmrDlg::dialupInUse() { return m_App.settings().useRas(); }
+
+bool CLmrDlg::isConnected() { return m_App.isConnected(); }
+
+bool CLmrDlg::connectionActive() { return m_App.connectionIsActive(); }
+
+void CLmrDlg::showPopup(const std::string& page) { m_App.showPopup(page); }
+
+void CLmrDlg::closePopup() { m_App.closePopup(); }
+
+bool CLmrDlg::ignoresConnect() { return m_App.ignoresConnect(); }
+
+void CLmrDlg::toggleConnection() { m_App.toggleConnection(); }
+
+void CLmrDlg::onConnected() { m_App.OnConnected(); }
+
+void CLmrDlg::requestFileUpdate(const std::string& fileName) { m_App.requestFileUpdate(fileName); }
+
+std::string CLmrDlg::listPhonebookEntries() { return m_App.listPhonebookEntries(); }
+
+std::string CLmrDlg::listActiveConnections() { return m_App.listActiveConnections(); }
+
+void CLmrDlg::setAccountData(const std::string& number, const std::string& user,
+                             const std::string& password) {
+    m_App.setAccountData(number, user, password);
+}
+
+void CLmrDlg::addFavorite(const std::string& name, const std::string& url) {
+    m_App.addFavorite(name, url);
+}
+
+void CLmrDlg::organiseFavorites() { m_App.organiseFavorites(); }
+
+void CLmrDlg::rebuildFavoritesPages() { m_App.rebuildFavoritesPages(); }

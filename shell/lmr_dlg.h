@@ -1,6 +1,6 @@
 // CLmrDlg, one skinned browser center window (a browser window or the popup): the five panes of
 // its skin placed on the client area, the mask, the timers, the keyboard filter, the location bar
-// and the window's reactions to its browser panes. It is a message window (timers, posted and
+// and the window's reactions to its browser panes, and the commands of the skin's pages. It is a message window (timers, posted and
 // broadcast messages reach it through its HWND) drawn by the user-interface toolkit.
 #pragma once
 
@@ -9,17 +9,20 @@
 #include <memory>
 #include <string>
 
+#include "dial_page.h"
+#include "page_commands.h"
+#include "page_host.h"
 #include "skinned_window.h"
 #include "typed_urls.h"
 #include "window_seam.h"
 
 class CLmrApp;
 
-class CLmrDlg : public LmrWindow, public ui::WindowEvents {
+class CLmrDlg : public LmrWindow, public ui::WindowEvents, public PageHost {
 public:
     // Creates the hidden window (create and init-dialog steps); check handleExists().
-    CLmrDlg(CLmrApp& app, SkinStore& skins, ui::Toolkit& toolkit, const SkinLayout& layout,
-            int windowNumber);
+    CLmrDlg(CLmrApp& app, SkinStore& skins, DialPageServices& dialServices, ui::Toolkit& toolkit,
+            const SkinLayout& layout, int windowNumber);
     ~CLmrDlg() override;
 
     // LmrWindow
@@ -42,6 +45,56 @@ public:
     void navigateExtra(const std::string& url) override;
     void startTimer(UINT_PTR timerId) override;
     void postClose() override;
+
+    // PageHost (startTimer and postClose above serve both)
+    void navigate(PagePane pane, const std::string& url, const std::string& postData) override;
+    void goBack(PagePane pane) override;
+    void goForward(PagePane pane) override;
+    std::string currentUrl(PagePane pane) override;
+    std::string locationName(PagePane pane) override;
+    bool isOffline(PagePane pane) override;
+    void setOffline(PagePane pane, bool offline) override;
+    bool execStandardCommand(int id) override;
+    std::string cookieText() override;
+    std::string elementText(PagePane pane, const std::string& id) override;
+    void setElementText(PagePane pane, const std::string& id, const std::string& text) override;
+    std::string elementAttribute(PagePane pane, const std::string& id,
+                                 const std::string& name) override;
+    void setElementAttribute(PagePane pane, const std::string& id, const std::string& name,
+                             const std::string& value) override;
+    std::string elementOuterHtml(PagePane pane, const std::string& id) override;
+    void setElementOuterHtml(PagePane pane, const std::string& id,
+                             const std::string& html) override;
+    void minimise() override;
+    bool isMaximised() override;
+    void maximise() override;
+    void restore() override;
+    void messageBox(const std::string& text) override;
+    PaneRects& paneRects() override { return m_Rects; }
+    RECT skinBrowserRect() override { return m_Layout.m_BrowserRect; }
+    std::string skinFolder() override;
+    std::string browserOnlineUrl() override { return m_Layout.m_BrowserOnlineUrl; }
+    void setSavedUrl(const std::string& url) override { m_SavedUrl = url; }
+    std::string extraUrl() override { return m_ExtraUrl; }
+    void setExtraUrl(const std::string& url) override { m_ExtraUrl = url; }
+    bool hasApp() override { return true; }
+    bool dialupInUse() override;
+    bool isConnected() override;
+    bool connectionActive() override;
+    void showPopup(const std::string& page) override;
+    void closePopup() override;
+    bool ignoresConnect() override;
+    void toggleConnection() override;
+    void onConnected() override;
+    void requestFileUpdate(const std::string& fileName) override;
+    std::string listPhonebookEntries() override;
+    std::string listActiveConnections() override;
+    void setAccountData(const std::string& number, const std::string& user,
+                        const std::string& password) override;
+    void addFavorite(const std::string& name, const std::string& url) override;
+    void organiseFavorites() override;
+    void rebuildFavoritesPages() override;
+    void takeOverDialSettings() override { m_DialPage.takeOverDialSettings(); }
 
     // ui::WindowEvents
     bool onBeforeNavigate(ui::PaneId pane, const std::string& url) override;
@@ -72,7 +125,7 @@ public:
     void OnBrowserSize(int width, int height);
     void OnBrowserMove(int x, int y);
     void paintMask(ui::SizeType sizeType);
-    void placePanes();
+    void placePanes() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,8 +144,7 @@ private:
     HWND m_hWnd = nullptr;
     SkinLayout m_Layout;
     RECT m_PortalRect{};
-    RECT m_BrowserRect{};
-    RECT m_ExtraRect{};
+    PaneRects m_Rects{};
     RECT m_LocationBarRect{};
     RECT m_TitleBarRect{};
     int m_WindowNumber;
@@ -104,6 +156,9 @@ private:
     std::string m_SavedUrl;
     std::string m_ExtraUrl;
     std::string m_PendingTypedUrl;
+    bool m_Offline[4] = {false, false, false, false};
+    CPageCommands m_Commands{*this};
+    CDialPage m_DialPage;
     SIZE m_FirstRequestedSize{0, 0};
     TypedUrls m_TypedUrls;
 };

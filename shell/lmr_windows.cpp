@@ -14,7 +14,7 @@ LmrWindow* CLmrWindows::createDialog(const SkinLayout& layout, int windowNumber)
         traceLine("creating a window (%s): no user interface\n", layout.m_SkinName.c_str());
         return nullptr;
     }
-    auto* window = new CLmrDlg(*app_, skins_, toolkit_, layout, windowNumber);
+    auto* window = new CLmrDlg(*app_, skins_, dialServices_, toolkit_, layout, windowNumber);
     if (!window->handleExists()) {
         traceLine("creating a window (%s) failed\n", layout.m_SkinName.c_str());
         delete window;

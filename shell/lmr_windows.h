@@ -1,6 +1,7 @@
 // Making the browser center's skinned windows (CLmrDlg) on the user-interface toolkit.
 #pragma once
 
+#include "dial_page.h"
 #include "skinned_window.h"
 #include "window_seam.h"
 
@@ -8,7 +9,9 @@ class CLmrApp;
 
 class CLmrWindows : public WindowFactory {
 public:
-    CLmrWindows(ui::Toolkit& toolkit, SkinStore& skins) : toolkit_(toolkit), skins_(skins) {}
+    // `dialServices` serve the settings page of every window.
+    CLmrWindows(ui::Toolkit& toolkit, SkinStore& skins, DialPageServices& dialServices)
+        : toolkit_(toolkit), skins_(skins), dialServices_(dialServices) {}
     // The application the windows report to; set once it exists, before the first window.
     void attach(CLmrApp& app) { app_ = &app; }
 
@@ -22,6 +25,7 @@ public:
 private:
     ui::Toolkit& toolkit_;
     SkinStore& skins_;
+    DialPageServices& dialServices_;
     CLmrApp* app_ = nullptr;
     bool started_ = false;
 };

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app.h"
+#include "dial_services.h"
 #include "lmr_windows.h"
 #include "packed_archives.h"
 #include "skins.h"
@@ -16,7 +17,8 @@ int main() {
     PackedArchiveFiles archives;
     CSkinStore skins(paths.installDir, archives);
     std::unique_ptr<ui::Toolkit> toolkit = ui::makeToolkit();
-    CLmrWindows windows(*toolkit, skins);
+    DialServicesStandIn dialServices;
+    CLmrWindows windows(*toolkit, skins, dialServices);
     ConfigStatusPages statusPages;
     UnavailableRas ras;
     UnavailableConnection connection;

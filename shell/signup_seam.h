@@ -33,7 +33,11 @@ public:
 class FavoritesPages {
 public:
     virtual ~FavoritesPages() = default;
+    // Writes the favorites pages of the skin from the user's favorites.
     virtual void convertFavorites() = 0;
+    // Adds a favorite of that name for the address, and opens the dialog that organises them.
+    virtual void addFavorite(const std::string& name, const std::string& url) = 0;
+    virtual void organiseFavorites() = 0;
 };
 
 class StandardBrowser {

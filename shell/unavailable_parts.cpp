@@ -21,6 +21,11 @@ bool UnavailableConnection::createMonitor() {
     return false;
 }
 
+std::string UnavailableRas::listPhonebookEntries() {
+    notAvailable("listPhonebookEntries");
+    return std::string();
+}
+
 void UnavailableConnection::toggleConnection() { notAvailable("toggleConnection"); }
 
 std::string UnavailableTelephony::currentAreaCode() {
@@ -39,6 +44,12 @@ void UnavailableSignup::patchSignupHtml(const std::string& htmlPath) {
 }
 
 void UnavailableFavorites::convertFavorites() { notAvailable("convertFavorites"); }
+
+void UnavailableFavorites::addFavorite(const std::string& name, const std::string& url) {
+    notAvailable("addFavorite", name + " " + url);
+}
+
+void UnavailableFavorites::organiseFavorites() { notAvailable("organiseFavorites"); }
 
 void UnavailableBrowser::launchStandardBrowser(const std::string& address) {
     notAvailable("launchStandardBrowser", address);

@@ -13,6 +13,7 @@ class UnavailableRas : public RasBinding {
 public:
     bool rasDeviceExists(const std::string& deviceName) override;
     std::string getConnectedEntries() override { return std::string(); }
+    std::string listPhonebookEntries() override;
     void releaseRasApi() override {}
 };
 
@@ -44,6 +45,8 @@ public:
 class UnavailableFavorites : public FavoritesPages {
 public:
     void convertFavorites() override;
+    void addFavorite(const std::string& name, const std::string& url) override;
+    void organiseFavorites() override;
 };
 
 class UnavailableBrowser : public StandardBrowser {

@@ -61,6 +61,9 @@ public:
 
     // Panes (not the location bar).
     virtual void navigate(PaneId pane, const std::string& url) = 0;
+    // Loads the URL with a request body: `postData` is url-encoded form data, sent with
+    // "Content-Type: application/x-www-form-urlencoded".
+    virtual void navigatePost(PaneId pane, const std::string& url, const std::string& postData) = 0;
     virtual void goBack(PaneId pane) = 0;
     virtual void goForward(PaneId pane) = 0;
     virtual void stop(PaneId pane) = 0;

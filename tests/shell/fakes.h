@@ -100,6 +100,7 @@ public:
     // RasBinding
     bool rasDeviceExists(const std::string& name) override { return name == existingDevice; }
     std::string getConnectedEntries() override { return connected; }
+    std::string listPhonebookEntries() override { return phonebook; }
     void releaseRasApi() override {}
 
     // ConnectionLifecycle
@@ -121,6 +122,10 @@ public:
 
     // FavoritesPages, StandardBrowser, UpdateQueue
     void convertFavorites() override { ++favoritesConverted; }
+    void addFavorite(const std::string& name, const std::string& url) override {
+        favoritesAdded.push_back(name + "|" + url);
+    }
+    void organiseFavorites() override { ++favoritesOrganised; }
     void launchStandardBrowser(const std::string& address) override;
     bool browserWindowOpen() override;
     void requestFileUpdate(const std::string& file) override { updateRequests.push_back(file); }
@@ -135,6 +140,7 @@ public:
     bool windowsFail = false;
     std::string existingDevice;
     std::string connected;
+    std::string phonebook;
     bool archiveOpens = true;
     bool extractionWorks = true;
     // The standard browser's window stays open for this many polls after launching.
@@ -161,6 +167,8 @@ public:
     std::vector<std::string> archivesOpened;
     std::vector<std::string> extractedTo;
     int favoritesConverted = 0;
+    std::vector<std::string> favoritesAdded;
+    int favoritesOrganised = 0;
     std::vector<std::string> launched;
     std::vector<std::string> updateRequests;
     std::vector<std::unique_ptr<FakeWindow>> windows;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app.h"
+#include "dial_services.h"
 #include "fakes.h"
 #include "gtk_window.h"
 #include "lmr_dlg.h"
@@ -96,10 +97,17 @@ void writeSkin(const std::string& folder, const std::string& extraIni, const cha
     writeFile(folder + "start.htm", page("Start", "<title>Start</title>"));
 }
 
+// Stands in for the dial-up binding's device list: two devices; telephony as the build has it.
+class TwoDevices : public DialServicesStandIn {
+public:
+    std::string listRasDevices() override { return "ISDN 1\tModem 2"; }
+};
+
 // The windows the factory made, by handle: a window that has gone has an invalid handle.
 class RecordingWindows : public WindowFactory {
 public:
-    RecordingWindows(ui::Toolkit& toolkit, SkinStore& skins) : real(toolkit, skins) {}
+    RecordingWindows(ui::Toolkit& toolkit, SkinStore& skins, DialPageServices& dial)
+        : real(toolkit, skins, dial) {}
     LmrWindow* createDialog(const SkinLayout& layout, int number) override {
         LmrWindow* window = real.createDialog(layout, number);
         if (auto* dialog = dynamic_cast<CLmrDlg*>(window)) made.push_back(dialog->hwnd());
@@ -186,7 +194,7 @@ protected:
     CLmrDlg* start() {
         toolkit_ = ui::makeToolkit();
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
-        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_);
+        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, dialServices_);
         AppServices services{parts_,  *skins_, *windows_, parts_, parts_, parts_, parts_,
                              parts_,  parts_,  archives_, parts_, parts_, parts_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
@@ -234,6 +242,15 @@ protected:
         g_object_unref(pixel);
         return colour;
     }
+    // Dial-up in use with a device that exists, and the normal start mode.
+    void useDialup() {
+        writeFile(dir_ + name_ + ".ini", "[Dialup]\nUseRas=1\n");
+        // The settings file is a profile file of the Windows folder.
+        WritePrivateProfileStringA("variables", "RasDeviceName", "\"ISDN 1\"",
+                                   (name_ + ".dat").c_str());
+        parts_.existingDevice = "ISDN 1";
+        regWriteString(("Software\\" + name_).c_str(), "StartupMode", "0");
+    }
     void navigateBrowser(CLmrDlg* window, const std::string& file, const std::string& html) {
         writeFile(dir_ + file, html);
         window->navigateBrowser(dir_ + file);
@@ -244,6 +261,7 @@ protected:
     std::string name_, dir_;
     std::filesystem::path before_;
     FakeParts parts_;
+    TwoDevices dialServices_;
     PackedArchiveFiles archives_;
     std::unique_ptr<ui::Toolkit> toolkit_;
     std::unique_ptr<CSkinStore> skins_;
@@ -559,4 +577,166 @@ TEST_F(WindowTest, PageElementsAreReadAndWrittenInWindows1252) {
     EXPECT_EQ(ui->elementOuterHtml(browser, "CTN_BOX"), "<p id=\"CTN_BOX\">\xdc</p>");
     EXPECT_TRUE(ui->execStandardCommand(browser, 17));
     EXPECT_FALSE(ui->execStandardCommand(browser, 47));
+}
+
+namespace {
+
+// Follows a link of a pane as a click on it does.
+void clickLink(GtkWidget* view, const char* id,
+               const std::function<bool(const std::function<bool()>&)>& wait) {
+    std::string script = std::string("document.getElementById('") + id + "').click(); 'ok'";
+    scriptResult(view, script.c_str(), wait);
+}
+
+GtkAllocation allocationOf(GtkWidget* widget) {
+    GtkAllocation allocation;
+    gtk_widget_get_allocation(widget, &allocation);
+    return allocation;
+}
+
+std::string programFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+}
+
+}  // namespace
+
+TEST_F(WindowTest, PortalAndExtraPaneLinksRunTheirCommands) {
+    writeFile(dir_ + "defhtml/portal.htm",
+              page("<span id='CTN_EXTRA_VISIBLE'>0</span>"
+                   "<a id='move' href='OLECMDID_MOVE:X1=100'>m</a>"
+                   "<a id='extra' href='OLECMDID_EXTRA:T=1V=150:side.htm'>e</a>"
+                   "<a id='close' href='OLECMDID_CLOSE'>c</a>"));
+    writeFile(dir_ + "defhtml/side.htm", page("<a id='out' href='../outside.htm'>o</a>"));
+    writeFile(dir_ + "outside.htm", page("Drau\xdf" "en"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
+    GtkWidget* browser = gtk(window)->paneWidget(ui::PaneId::Browser);
+    GtkWidget* extra = gtk(window)->paneWidget(ui::PaneId::Extra);
+
+    // MOVE: the browser pane's left side goes to 100.
+    ASSERT_EQ(allocationOf(browser).x, 20);
+    clickLink(portal, "move", wait);
+    EXPECT_TRUE(waitFor([&] { return allocationOf(browser).x == 100; }));
+
+    // EXTRA: the page docks on the left, 150 wide, and the portal learns it is shown.
+    clickLink(portal, "extra", wait);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Extra, "defhtml/side.htm"); }));
+    EXPECT_TRUE(waitFor([&] { return allocationOf(extra).width == 150; }));
+    EXPECT_EQ(allocationOf(extra).x, 100);
+    EXPECT_EQ(allocationOf(browser).x, 251);  // the browser starts one pixel after the extra pane
+    EXPECT_EQ(window->ui()->elementText(ui::PaneId::Portal, "CTN_EXTRA_VISIBLE"), "1");
+    // Nothing of a command is ever loaded.
+    EXPECT_EQ(window->ui()->currentUrl(ui::PaneId::Portal).find("OLECMDID"), std::string::npos);
+
+    // A link of the extra pane out of its folder opens in the browser pane.
+    clickLink(extra, "out", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "outside.htm"); }));
+    EXPECT_TRUE(loaded(window, ui::PaneId::Extra, "defhtml/side.htm"));
+
+    // CLOSE closes the window.
+    clickLink(portal, "close", wait);
+    EXPECT_TRUE(waitFor([&] { return windows_->dialog(0) == nullptr; }));
+}
+
+TEST_F(WindowTest, TitleBarLinksRunTheirCommands) {
+    writeFile(dir_ + "defhtml/title.htm",
+              page("<a id='skin' href='OLECMDID_HTTP:%23hier.htm'>h</a>"
+                   "<a id='back' href='OLECMDID_BACK'>b</a>"));
+    writeFile(dir_ + "defhtml/hier.htm", page("Hier"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::TitleBar, "title.htm"); }));
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* title = gtk(window)->paneWidget(ui::PaneId::TitleBar);
+    // "HTTP:" with an escaped "#" loads a page of the skin folder in the browser pane.
+    clickLink(title, "skin", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "defhtml/hier.htm"); }));
+    // The title bar has no BACK: the word is unknown there.
+    clickLink(title, "back", wait);
+    EXPECT_TRUE(waitFor([&] { return trace().find("unknown command: \"BACK\"") != std::string::npos; }));
+}
+
+// With dial-up in use and no connection, a page on the Internet brings up the settings page in
+// the popup; the address is loaded once the connection is up.
+TEST_F(WindowTest, OfflineLinkOpensTheDialPageAndIsLoadedLater) {
+    useDialup();
+    writeFile(dir_ + "config/dial.htm", page("W\xe4hlen"));
+    writeFile(dir_ + "defhtml/start.htm",
+              page("<a id='away' href='http://127.0.0.1:9/weit.htm'>w</a>"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    clickLink(gtk(window)->paneWidget(ui::PaneId::Browser), "away", wait);
+    ASSERT_TRUE(waitFor([&] {
+        auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
+        return popup && loaded(popup, ui::PaneId::Extra, "config/dial.htm");
+    }));
+    EXPECT_TRUE(loaded(window, ui::PaneId::Browser, "start.htm"));
+
+    // Connected: the popup closes and the browser pane goes where the link pointed.
+    parts_.connected = app_->settings().entryName();
+    app_->OnConnected();
+    EXPECT_TRUE(waitFor([&] { return app_->popup() == nullptr; }));
+    EXPECT_TRUE(waitFor([&] {
+        return window->ui()->currentUrl(ui::PaneId::Browser).find("127.0.0.1:9/weit.htm") !=
+               std::string::npos;
+    }));
+}
+
+// The packed settings page as the build makes it: filled from the stored settings, and what the
+// user changes is taken over into the registry and the settings file.
+TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
+    const std::string packed = programFolder() + "config.dat";
+    ASSERT_TRUE(std::filesystem::exists(packed)) << packed;
+    std::filesystem::copy_file(packed, dir_ + "config.dat");
+    useDialup();
+    const std::string key = "Software\\" + name_;
+    regWriteString(key.c_str(), "PhoneNumber", "0191 011");
+    regWriteString(key.c_str(), "StartUrl", "http://www.example.com/");
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    app_->showPopup("dial.htm");
+    auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(popup, ui::PaneId::Extra, "config/dial.htm"); }));
+    ui::SkinnedWindow* ui = popup->ui();
+    const ui::PaneId extra = ui::PaneId::Extra;
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* view = gtk(popup)->paneWidget(extra);
+    // The page copies what the program wrote into its visible fields.
+    EXPECT_TRUE(waitFor([&] {
+        return scriptResult(view, "document.getElementById('dial-phone').value", wait) ==
+               "0191 011";
+    }));
+    EXPECT_EQ(ui->elementText(extra, "CTN_START_URL"), "http://www.example.com/");
+    const std::string devices = ui->elementOuterHtml(extra, "CTN_RAS_DEVICE_LIST");
+    EXPECT_NE(devices.find(">ISDN 1</option>"), std::string::npos) << devices;
+    EXPECT_NE(devices.find(">Modem 2</option>"), std::string::npos) << devices;
+
+    // The user picks the second device, types a new number, name and password and connects.
+    scriptResult(view,
+                 "const s = document.querySelector('#CTN_RAS_DEVICE_LIST select');"
+                 "s.selectedIndex = 2;"
+                 "document.getElementById('dial-phone').value = '0180 5';"
+                 "document.getElementById('dial-user').value = 'm\xc3\xbcller';"
+                 "document.getElementById('dial-pass').value = 'geheim'; 'ok'",
+                 wait);
+    clickLink(view, "dial-connect", wait);
+    ASSERT_TRUE(waitFor([&] {
+        auto* now = dynamic_cast<CLmrDlg*>(app_->popup());
+        return now && loaded(now, ui::PaneId::Extra, "config/aufbauen.htm");
+    }));
+    EXPECT_STREQ(regReadString(key.c_str(), "PhoneNumber", ""), "0180 5");
+    EXPECT_EQ(app_->settings().userName(), "m\xfcller");
+    EXPECT_EQ(app_->settings().password(), "geheim");
+    EXPECT_STRNE(regReadString(key.c_str(), "UserName", ""), "");
+    EXPECT_STREQ(regReadString(key.c_str(), "SavePassword", ""), "1");
+    char device[64] = "";
+    GetPrivateProfileStringA("variables", "RasDeviceName", "", device, sizeof device,
+                             app_->settings().settingsFileName().c_str());
+    EXPECT_TRUE(std::string(device) == "Modem 2" || std::string(device) == "\"Modem 2\"")
+        << device;
 }

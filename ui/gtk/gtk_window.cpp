@@ -72,6 +72,7 @@ GtkSkinnedWindow::~GtkSkinnedWindow() {
     g_signal_handlers_disconnect_by_data(gtk_bin_get_child(GTK_BIN(location_)), this);
     gtk_widget_destroy(window_);
     g_object_unref(completions_);
+    if (pageSetup_) g_object_unref(pageSetup_);
 }
 
 void GtkSkinnedWindow::createPane(PaneId id, WebKitWebView* related) {
@@ -138,6 +139,40 @@ GtkWidget* GtkSkinnedWindow::widgetOf(PaneId id) {
 
 void GtkSkinnedWindow::navigate(PaneId id, const std::string& url) {
     webkit_web_view_load_uri(pane(id).view, toUri(url).c_str());
+}
+
+// The engine takes no request body for a load, so the page in the pane posts it: a hidden form
+// of the url-encoded pairs, submitted with the form encoding. Each pair is decoded byte by byte
+// (a %XX is one Windows-1252 character) and the form encodes it back in that character set, so
+// the body the server gets is the one given. Without a page in the pane the script has no
+// document; the pane then gets a blank one first.
+void GtkSkinnedWindow::navigatePost(PaneId id, const std::string& url,
+                                    const std::string& postData) {
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
+    g_variant_builder_add(&builder, "{sv}", "url", g_variant_new_string(toUri(url).c_str()));
+    g_variant_builder_add(&builder, "{sv}", "data", g_variant_new_string(toUtf8(postData).c_str()));
+    callScript(id,
+               "const form = document.createElement('form');"
+               "form.method = 'post';"
+               "form.enctype = 'application/x-www-form-urlencoded';"
+               "form.acceptCharset = 'windows-1252';"
+               "form.action = url;"
+               "form.style.display = 'none';"
+               "const decode = (s) => s.replace(/\\+/g, ' ').replace(/%([0-9a-fA-F]{2})/g,"
+               "    (m, hex) => String.fromCharCode(parseInt(hex, 16)));"
+               "for (const pair of data.split('&')) {"
+               "  if (!pair) continue;"
+               "  const at = pair.indexOf('=');"
+               "  const field = document.createElement('input');"
+               "  field.type = 'hidden';"
+               "  field.name = decode(at < 0 ? pair : pair.slice(0, at));"
+               "  field.value = at < 0 ? '' : decode(pair.slice(at + 1));"
+               "  form.appendChild(field);"
+               "}"
+               "(document.body || document.documentElement).appendChild(form);"
+               "form.submit();",
+               g_variant_builder_end(&builder));
 }
 
 void GtkSkinnedWindow::goBack(PaneId id) { webkit_web_view_go_back(pane(id).view); }
@@ -263,26 +298,89 @@ std::string GtkSkinnedWindow::cookieText(PaneId id) {
 
 bool GtkSkinnedWindow::execStandardCommand(PaneId id, int command) {
     WebKitWebView* view = pane(id).view;
-    // The numbers of the standard command set that the engine can carry out.
+    auto edit = [view](const char* editing) {
+        webkit_web_view_execute_editing_command(view, editing);
+        return true;
+    };
+    // The numbers of the standard command set that the engine can carry out; the others (open,
+    // new, properties, spelling, the find dialog, progress and title notifications ...) have no
+    // counterpart here.
     switch (command) {
-    case 6: {  // print
-        WebKitPrintOperation* print = webkit_print_operation_new(view);
-        webkit_print_operation_run_dialog(print, GTK_WINDOW(window_));
-        g_object_unref(print);
+    case 3:   // save
+    case 4:   // save as
+    case 5:   // save a copy as
+        return saveDocument(view);
+    case 6:   // print
+    case 7:   // print preview: the print dialog has the preview
+    case 44:  // show the print dialog
+        return printDocument(view);
+    case 8:   // page setup
+    case 43:  // show the page setup dialog
+        return pageSetup(view);
+    case 11: return edit(WEBKIT_EDITING_COMMAND_CUT);
+    case 12: return edit(WEBKIT_EDITING_COMMAND_COPY);
+    case 13: return edit(WEBKIT_EDITING_COMMAND_PASTE);
+    case 14: return edit(WEBKIT_EDITING_COMMAND_PASTE_AS_PLAIN_TEXT);
+    case 15: return edit(WEBKIT_EDITING_COMMAND_UNDO);
+    case 16: return edit(WEBKIT_EDITING_COMMAND_REDO);
+    case 17: return edit(WEBKIT_EDITING_COMMAND_SELECT_ALL);
+    case 18:  // clear the selection
+        callScript(id, "window.getSelection().removeAllRanges();", nullptr);
+        return true;
+    case 19: {  // zoom: the next larger text size, after the largest the smallest again
+        static const double kLevels[] = {0.75, 1.0, 1.25, 1.5, 2.0};
+        const double now = webkit_web_view_get_zoom_level(view);
+        double next = kLevels[0];
+        for (double level : kLevels)
+            if (level > now + 0.01) {
+                next = level;
+                break;
+            }
+        webkit_web_view_set_zoom_level(view, next);
         return true;
     }
-    case 11: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_CUT); return true;
-    case 12: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_COPY); return true;
-    case 13: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_PASTE); return true;
-    case 15: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_UNDO); return true;
-    case 16: webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_REDO); return true;
-    case 17:
-        webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_SELECT_ALL);
-        return true;
     case 22: webkit_web_view_reload(view); return true;
-    case 23: webkit_web_view_stop_loading(view); return true;
+    case 23:  // stop
+    case 30:  // stop the download
+        webkit_web_view_stop_loading(view);
+        return true;
+    case 33: return edit("Delete");
     default: return false;
     }
+}
+
+bool GtkSkinnedWindow::saveDocument(WebKitWebView* view) {
+    GtkWidget* chooser = gtk_file_chooser_dialog_new(
+        nullptr, GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_SAVE, "_Abbrechen",
+        GTK_RESPONSE_CANCEL, "_Speichern", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+    gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), "Seite.mht");
+    if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        GFile* file = gtk_file_chooser_get_file(GTK_FILE_CHOOSER(chooser));
+        webkit_web_view_save_to_file(view, file, WEBKIT_SAVE_MODE_MHTML, nullptr, nullptr,
+                                     nullptr);
+        g_object_unref(file);
+    }
+    gtk_widget_destroy(chooser);
+    return true;
+}
+
+bool GtkSkinnedWindow::printDocument(WebKitWebView* view) {
+    WebKitPrintOperation* print = webkit_print_operation_new(view);
+    if (pageSetup_) webkit_print_operation_set_page_setup(print, pageSetup_);
+    webkit_print_operation_run_dialog(print, GTK_WINDOW(window_));
+    g_object_unref(print);
+    return true;
+}
+
+// The page setup the user chooses holds for the window's next print.
+bool GtkSkinnedWindow::pageSetup(WebKitWebView*) {
+    GtkPrintSettings* settings = gtk_print_settings_new();
+    GtkPageSetup* setup = gtk_print_run_page_setup_dialog(GTK_WINDOW(window_), pageSetup_, settings);
+    g_object_unref(settings);
+    if (pageSetup_) g_object_unref(pageSetup_);
+    pageSetup_ = setup;
+    return true;
 }
 
 bool GtkSkinnedWindow::metaContent(PaneId id, const std::string& name, std::string& content) {

@@ -20,6 +20,7 @@ public:
     GtkSkinnedWindow& operator=(const GtkSkinnedWindow&) = delete;
 
     void navigate(PaneId pane, const std::string& url) override;
+    void navigatePost(PaneId pane, const std::string& url, const std::string& postData) override;
     void goBack(PaneId pane) override;
     void goForward(PaneId pane) override;
     void stop(PaneId pane) override;
@@ -94,6 +95,10 @@ private:
     // Runs a function body in the page and waits for its result, iterating the main context;
     // null when the page has no answer.
     JSCValue* evaluate(PaneId pane, const char* body, GVariant* arguments);
+    // The standard commands that open a dialog of the toolkit.
+    bool saveDocument(WebKitWebView* view);
+    bool printDocument(WebKitWebView* view);
+    bool pageSetup(WebKitWebView* view);
     // The text of a script's answer; empty for none, null or undefined.
     std::string evaluateText(PaneId pane, const char* body, GVariant* arguments);
     void buildLocationBar();
@@ -126,6 +131,7 @@ private:
     GtkWidget* layout_ = nullptr;
     GtkWidget* location_ = nullptr;
     GtkListStore* completions_ = nullptr;
+    GtkPageSetup* pageSetup_ = nullptr;
     std::array<Pane, 4> panes_{};
     int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
     bool maximized_ = false;
