@@ -33,7 +33,9 @@
 #include "skins.h"
 #include "test_names.h"
 #include "testenv.h"
+#include "gtk/text.h"
 #include "toolkit.h"
+#include "url.h"
 
 extern char** environ;
 
@@ -740,4 +742,20 @@ TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
                              app_->settings().settingsFileName().c_str());
     EXPECT_TRUE(std::string(device) == "Modem 2" || std::string(device) == "\"Modem 2\"")
         << device;
+}
+
+// The window compares pane addresses with the program's own paths: file URLs reach it decoded into
+// Windows-1252, so a folder with blanks or umlauts is found in them, and go back out encoded.
+TEST(ToolkitAddresses, FileUrlsAreDecodedForTheProgramAndEncodedForTheEngine) {
+    const std::string shown = ui::gtk::fromUri("file:///tmp/M%C3%BCll%20Ordner/config/dial.htm");
+    EXPECT_EQ(shown, "file:///tmp/M\xfcll Ordner/config/dial.htm");
+    EXPECT_TRUE(urlContains(shown.c_str(), "/tmp/M\xfcll Ordner/config\\"));
+    EXPECT_EQ(ui::gtk::fromUri("http://host/a%20b"), "http://host/a%20b");
+    EXPECT_EQ(ui::gtk::toUri(shown), "file:///tmp/M%C3%BCll%20Ordner/config/dial.htm");
+    EXPECT_EQ(ui::gtk::toUri("/tmp/a b.htm#x"), "file:///tmp/a%20b.htm#x");
+    EXPECT_EQ(ui::gtk::toUri("file:///tmp/a%20b.htm"), "file:///tmp/a%20b.htm");
+    // A Windows path of the prefix is a file below the prefix's drive folder.
+    const std::string drive = ui::gtk::toUri("C:\\Programme\\Lumora\\config\\dial.htm");
+    EXPECT_EQ(drive.rfind("file:///", 0), 0u) << drive;
+    EXPECT_NE(drive.find("/Programme/Lumora/config/dial.htm"), std::string::npos) << drive;
 }

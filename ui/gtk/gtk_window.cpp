@@ -182,7 +182,7 @@ void GtkSkinnedWindow::reload(PaneId id) { webkit_web_view_reload(pane(id).view)
 
 std::string GtkSkinnedWindow::currentUrl(PaneId id) {
     const gchar* uri = webkit_web_view_get_uri(pane(id).view);
-    return uri ? toAnsi(uri) : std::string();
+    return fromUri(uri);
 }
 
 // The engine has no per-view offline switch; pages of the skin load from files either way.
@@ -584,7 +584,7 @@ gboolean GtkSkinnedWindow::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* 
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-    if (!uri || !p->owner->events_.onBeforeNavigate(p->id, toAnsi(uri))) return FALSE;
+    if (!uri || !p->owner->events_.onBeforeNavigate(p->id, fromUri(uri))) return FALSE;
     webkit_policy_decision_ignore(decision);
     return TRUE;
 }
@@ -592,7 +592,7 @@ gboolean GtkSkinnedWindow::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* 
 void GtkSkinnedWindow::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     auto* p = static_cast<Pane*>(data);
     const gchar* uri = webkit_web_view_get_uri(view);
-    std::string url = uri ? toAnsi(uri) : std::string();
+    std::string url = fromUri(uri);
     if (event == WEBKIT_LOAD_COMMITTED) p->owner->events_.onNavigateComplete(p->id, url);
     if (event == WEBKIT_LOAD_FINISHED) p->owner->events_.onDocumentComplete(p->id, url);
 }

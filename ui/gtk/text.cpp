@@ -3,7 +3,11 @@
 
 #include <glib.h>
 
+#include <windows.h>
+
 #include <algorithm>
+
+#include "paths.h"
 
 namespace ui::gtk {
 
@@ -38,23 +42,58 @@ std::string hostPath(const std::string& path) {
     return host;
 }
 
+namespace {
+
+// A file URI of a host file name (UTF-8), with an anchor or query after it kept as it is.
+std::string fileUri(const std::string& path) {
+    const size_t tail = path.find_first_of("#?");
+    gchar* uri = g_filename_to_uri(path.substr(0, tail).c_str(), nullptr, nullptr);
+    if (!uri) return "about:blank";
+    std::string result = uri;
+    g_free(uri);
+    if (tail != std::string::npos) result += path.substr(tail);
+    return result;
+}
+
+bool isDrivePath(const std::string& address) {
+    return address.size() > 2 && g_ascii_isalpha(address[0]) && address[1] == ':' &&
+           (address[2] == '\\' || address[2] == '/');
+}
+
+bool isFileUrl(const std::string& address) {
+    return g_ascii_strncasecmp(address.c_str(), "file:", 5) == 0;
+}
+
+}  // namespace
+
 std::string toUri(const std::string& address) {
     if (address.empty()) return "about:blank";
-    std::string text = toUtf8(address);
-    if (hasScheme(text)) return text;
-    if (text.front() == '/' || text.front() == '\\') {
-        std::string path = hostPath(text);
-        // A page address may carry an anchor or a query after the file name.
-        size_t tail = path.find_first_of("#?");
-        std::string file = path.substr(0, tail);
-        gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr);
-        if (!uri) return "about:blank";
-        std::string result = uri;
-        g_free(uri);
-        if (tail != std::string::npos) result += path.substr(tail);
-        return result;
+    if (isDrivePath(address)) {
+        // A Windows path of the prefix: the drive is a folder of the host.
+        const size_t tail = address.find_first_of("#?");
+        std::string host;
+        if (winapi::toHostPath(address.substr(0, tail).c_str(), host) != ERROR_SUCCESS)
+            return "about:blank";
+        return fileUri(host + (tail == std::string::npos ? std::string()
+                                                         : toUtf8(address.substr(tail))));
     }
+    std::string text = toUtf8(address);
+    // A file URL as fromUri gave it (decoded) is encoded again; one with escapes is already a URI.
+    if (isFileUrl(text) && text.find('%') == std::string::npos && text.compare(5, 2, "//") == 0)
+        return fileUri(hostPath(text.substr(7)));
+    if (hasScheme(text)) return text;
+    if (text.front() == '/' || text.front() == '\\') return fileUri(hostPath(text));
     return "http://" + text;
+}
+
+std::string fromUri(const char* uri) {
+    if (!uri) return std::string();
+    if (!isFileUrl(uri)) return toAnsi(uri);
+    gchar* decoded = g_uri_unescape_string(uri, nullptr);
+    if (!decoded) return toAnsi(uri);
+    std::string text = toAnsi(decoded);
+    g_free(decoded);
+    return text;
 }
 
 }  // namespace ui::gtk
