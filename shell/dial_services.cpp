@@ -1,6 +1,7 @@
-// The dial page's services as far as this build has them (see dial_services.h).
+// The dial page's services: the devices from the dial-up binding, telephony stand-ins.
 #include "dial_services.h"
 
+#include "ras_calls.h"
 #include "trace.h"
 
 namespace {
@@ -11,38 +12,38 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 }  // namespace
 
-std::string DialServicesStandIn::listRasDevices() {
+std::string TelephonyStandIn::listRasDevices() {
     notAvailable("listRasDevices");
     return std::string();
 }
 
-bool DialServicesStandIn::setHtmlTapiCountryList(PageHost& page, const std::string& id,
+bool TelephonyStandIn::setHtmlTapiCountryList(PageHost& page, const std::string& id,
                                                  const std::string& selectedCountry, int width) {
     notAvailable("setHtmlTapiCountryList", selectedCountry);
     return setHtmlOptionList(page, PagePane::Extra, id, std::string(), nullptr, width);
 }
 
-std::string DialServicesStandIn::currentCountryId() {
+std::string TelephonyStandIn::currentCountryId() {
     notAvailable("currentCountryId");
     return std::string();
 }
 
-std::string DialServicesStandIn::currentAreaCode() {
+std::string TelephonyStandIn::currentAreaCode() {
     notAvailable("currentAreaCode");
     return std::string();
 }
 
-std::string DialServicesStandIn::currentOutsideAccess() {
+std::string TelephonyStandIn::currentOutsideAccess() {
     notAvailable("currentOutsideAccess");
     return std::string();
 }
 
-int DialServicesStandIn::getTapiCountryId(const std::string& countryName) {
+int TelephonyStandIn::getTapiCountryId(const std::string& countryName) {
     notAvailable("getTapiCountryId", countryName);
     return -1;
 }
 
-void DialServicesStandIn::saveTapiSetting(const std::string& countryId,
+void TelephonyStandIn::saveTapiSetting(const std::string& countryId,
                                           const std::string& areaCode,
                                           const std::string& outsideAccess,
                                           const std::string&) {
@@ -50,4 +51,6 @@ void DialServicesStandIn::saveTapiSetting(const std::string& countryId,
                  countryId + " " + areaCode + " " + outsideAccess);
 }
 
-void DialServicesStandIn::makeAutoDial() { notAvailable("makeAutoDial"); }
+void TelephonyStandIn::makeAutoDial() { notAvailable("makeAutoDial"); }
+
+std::string DialServices::listRasDevices() { return ::listRasDevices(); }

@@ -1,12 +1,13 @@
-// A stand-in for the dial page's services, for as long as this build has neither the dial-up
-// binding (the device list) nor telephony and dial-up setup (the country list, the dialling
-// location, the AutoDial registration). It answers "nothing": no device, a country list of only
-// its dash line, empty codes, no country id; it traces each call and never pretends to store.
+// The dial page's services. The dial devices come from the dial-up binding (DialServices).
+// Telephony and the dial-up setup (the country list, the dialling location, the AutoDial
+// registration) are not part of this build yet: TelephonyStandIn stands in for them and answers
+// "nothing" - a country list of only its dash line, empty codes, no country id, no device - and
+// traces each call; it never pretends to store.
 #pragma once
 
 #include "dial_page.h"
 
-class DialServicesStandIn : public DialPageServices {
+class TelephonyStandIn : public DialPageServices {
 public:
     std::string listRasDevices() override;
     int maxCountryNameLength() override { return 0; }
@@ -20,4 +21,10 @@ public:
                          const std::string& outsideAccess,
                          const std::string& longDistanceAccess) override;
     void makeAutoDial() override;
+};
+
+// The program's services: the devices of the system, telephony from the stand-in.
+class DialServices : public TelephonyStandIn {
+public:
+    std::string listRasDevices() override;
 };

@@ -17,7 +17,7 @@ int main() {
     PackedArchiveFiles archives;
     CSkinStore skins(paths.installDir, archives);
     std::unique_ptr<ui::Toolkit> toolkit = ui::makeToolkit();
-    DialServicesStandIn dialServices;
+    DialServices dialServices;
     CLmrWindows windows(*toolkit, skins, dialServices);
     ConfigStatusPages statusPages;
     UnavailableRas ras;

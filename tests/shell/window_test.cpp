@@ -100,7 +100,7 @@ void writeSkin(const std::string& folder, const std::string& extraIni, const cha
 }
 
 // Stands in for the dial-up binding's device list: two devices; telephony as the build has it.
-class TwoDevices : public DialServicesStandIn {
+class TwoDevices : public TelephonyStandIn {
 public:
     std::string listRasDevices() override { return "ISDN 1\tModem 2"; }
 };
