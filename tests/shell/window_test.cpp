@@ -688,6 +688,8 @@ TEST_F(WindowTest, OfflineLinkOpensTheDialPageAndIsLoadedLater) {
         return window->ui()->currentUrl(ui::PaneId::Browser).find("127.0.0.1:65000/weit.htm") !=
                std::string::npos;
     }));
+    // Off line again, so that closing the window does not ask about hanging up.
+    parts_.connected.clear();
 }
 
 // The packed settings page as the build makes it: filled from the stored settings, and what the
