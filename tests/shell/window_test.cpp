@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <winsock.h>
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -760,4 +763,84 @@ TEST(ToolkitAddresses, FileUrlsAreDecodedForTheProgramAndEncodedForTheEngine) {
     const std::string drive = ui::gtk::toUri("C:\\Programme\\Lumora\\config\\dial.htm");
     EXPECT_EQ(drive.rfind("file:///", 0), 0u) << drive;
     EXPECT_NE(drive.find("/Programme/Lumora/config/dial.htm"), std::string::npos) << drive;
+}
+
+namespace {
+
+// A one-request HTTP server on a free local port: it keeps what it was sent and answers with an
+// empty page.
+class OneRequestServer {
+public:
+    OneRequestServer() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(1, 1), &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof address;
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            listen(listener_, 1) != 0 ||
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~OneRequestServer() {
+        shutdown(listener_, 2);
+        closesocket(listener_);
+        if (thread_.joinable()) thread_.join();
+    }
+    int port() const { return port_; }
+    bool done() const { return done_; }
+    std::string request() const { return done_ ? request_ : std::string(); }
+
+private:
+    void serve() {
+        const SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return;
+        std::string text;
+        char buffer[4096];
+        // The head, then as many body bytes as it announces.
+        while (true) {
+            const size_t end = text.find("\r\n\r\n");
+            if (end != std::string::npos) {
+                const size_t length = text.find("Content-Length: ");
+                const size_t body = length == std::string::npos
+                                        ? 0
+                                        : std::stoul(text.substr(length + 16));
+                if (text.size() >= end + 4 + body) break;
+            }
+            const int got = recv(client, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            text.append(buffer, static_cast<size_t>(got));
+        }
+        const char answer[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>";
+        send(client, answer, sizeof answer - 1, 0);
+        closesocket(client);
+        request_ = text;
+        done_ = true;
+    }
+
+    SOCKET listener_ = INVALID_SOCKET;
+    int port_ = 0;
+    std::thread thread_;
+    std::string request_;
+    std::atomic<bool> done_{false};
+};
+
+}  // namespace
+
+TEST_F(WindowTest, LoadWithPostDataSendsTheFormBody) {
+    OneRequestServer server;
+    ASSERT_NE(server.port(), 0);
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/anmelden";
+    window->navigate(PagePane::Browser, url, "name=M%FCller&plan=a+b&leer=");
+    ASSERT_TRUE(waitFor([&] { return server.done(); }));
+    const std::string request = server.request();
+    EXPECT_EQ(request.rfind("POST /anmelden ", 0), 0u) << request;
+    EXPECT_NE(request.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
+    EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), "name=M%FCller&plan=a+b&leer=");
 }
