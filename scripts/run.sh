@@ -29,6 +29,12 @@ cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/defhtml.dat \
 # The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)
 # in the popup while there is no connection.
 printf '[Dialup]\r\nUseRas=1\r\n' > "$install/lumora.ini"
+# The demo machine has a modem and the provider's phonebook entry, as the setup wizard leaves
+# them; every dial is answered by the prefix's simulated provider (README: Dialling on Linux).
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\Lumora\\RasDevices]\r\n"Simuliertes Modem"="modem"\r\n' \
+  > "$install/demo-devices.reg"
+build/linux/bin/regedit /s "$install/demo-devices.reg"
+build/linux/bin/rasdial "Lumora Online" /create:0191011 "/device:Simuliertes Modem" >/dev/null 2>&1 || true
 program=$install/lumora
 
 if [ -z "${DISPLAY:-}" ]; then

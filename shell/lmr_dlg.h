@@ -45,6 +45,9 @@ public:
     void navigateExtra(const std::string& url) override;
     void startTimer(UINT_PTR timerId) override;
     void postClose() override;
+    void setExtraElementText(const std::string& id, const std::string& text) override {
+        setElementText(PagePane::Extra, id, text);
+    }
 
     // PageHost (startTimer and postClose above serve both)
     void navigate(PagePane pane, const std::string& url, const std::string& postData) override;

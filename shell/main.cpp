@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "dial_services.h"
+#include "dialup_parts.h"
 #include "lmr_windows.h"
 #include "packed_archives.h"
 #include "skins.h"
@@ -20,8 +21,8 @@ int main() {
     DialServices dialServices;
     CLmrWindows windows(*toolkit, skins, dialServices);
     ConfigStatusPages statusPages;
-    UnavailableRas ras;
-    UnavailableConnection connection;
+    DialupRas ras;
+    MonitoredConnection connection;
     UnavailableTelephony telephony;
     UnavailableDialogFallback dialogFallback;
     UnavailableSignup signup;
@@ -33,5 +34,6 @@ int main() {
 
     CLmrApp app(paths, services);
     windows.attach(app);
+    connection.attach(app);
     return app.run(GetCommandLineA());
 }

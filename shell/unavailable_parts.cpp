@@ -11,23 +11,6 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 }  // namespace
 
-bool UnavailableRas::rasDeviceExists(const std::string& deviceName) {
-    notAvailable("rasDeviceExists", deviceName);
-    return false;
-}
-
-bool UnavailableConnection::createMonitor() {
-    notAvailable("creating the connection monitor");
-    return false;
-}
-
-std::string UnavailableRas::listPhonebookEntries() {
-    notAvailable("listPhonebookEntries");
-    return std::string();
-}
-
-void UnavailableConnection::toggleConnection() { notAvailable("toggleConnection"); }
-
 std::string UnavailableTelephony::currentAreaCode() {
     notAvailable("reading the area code");
     return std::string();

@@ -9,22 +9,6 @@
 #include "signup_seam.h"
 #include "update_seam.h"
 
-class UnavailableRas : public RasBinding {
-public:
-    bool rasDeviceExists(const std::string& deviceName) override;
-    std::string getConnectedEntries() override { return std::string(); }
-    std::string listPhonebookEntries() override;
-    void releaseRasApi() override {}
-};
-
-class UnavailableConnection : public ConnectionLifecycle {
-public:
-    bool createMonitor() override;
-    void destroyMonitor() override {}
-    bool monitorExists() const override { return false; }
-    void toggleConnection() override;
-};
-
 class UnavailableTelephony : public TelephonyLocations {
 public:
     std::string currentAreaCode() override;

@@ -55,6 +55,8 @@ public:
     virtual void navigateExtra(const std::string& url) = 0;
     virtual void startTimer(UINT_PTR timerId) = 0;
     virtual void postClose() = 0;
+    // The inner text of an element of the extra pane's page (the popup's status pages).
+    virtual void setExtraElementText(const std::string& id, const std::string& text) = 0;
 };
 
 // Making windows, and the user-interface libraries they need.

@@ -35,7 +35,11 @@ public:
         closing = true;
         ++closeRequests;
     }
+    void setExtraElementText(const std::string& id, const std::string& text) override {
+        extraTexts.push_back(id + "=" + text);
+    }
 
+    std::vector<std::string> extraTexts;
     SkinLayout layout;
     int number;
     bool closing = false;
