@@ -35,11 +35,8 @@ public:
         closing = true;
         ++closeRequests;
     }
-    void setExtraElementText(const std::string& id, const std::string& text) override {
-        extraTexts.push_back(id + "=" + text);
-    }
+    void setExtraElementText(const std::string&, const std::string&) override {}
 
-    std::vector<std::string> extraTexts;
     SkinLayout layout;
     int number;
     bool closing = false;
