@@ -1,12 +1,12 @@
 // Dialling the provider, following the dial and noticing connections: the connection monitor.
 #include "connection_monitor.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
 #include "ras_api.h"
 #include "ras_calls.h"
+#include "text.h"
 #include "trace.h"
 
 namespace {
@@ -51,12 +51,6 @@ BOOL CALLBACK findLogonPrompt(HWND hwnd, LPARAM found) {
     return FALSE;
 }
 
-void copyText(char* target, size_t size, const std::string& text) {
-    const size_t length = std::min(text.size(), size - 1);
-    text.copy(target, length);
-    target[length] = '\0';
-}
-
 }  // namespace
 
 std::string rasStateText(unsigned state) {
@@ -82,7 +76,7 @@ bool openConnection(const char* entryName, const char* userName, const char* pas
         const std::string suffix = loadText(kIdsUserNameSuffix);
         if (suffix != " ") user += suffix;
     }
-    copyText(params.szUserName, sizeof params.szUserName, user);
+    copyText(params.szUserName, sizeof params.szUserName, user.c_str());
     copyText(params.szPassword, sizeof params.szPassword, password);
     traceLine("openConnection()\n");
     traceLine("entry name: %s\n", entryName);

@@ -5,15 +5,11 @@
 
 #include "pane_command.h"
 #include "process.h"
+#include "text.h"
 #include "trace.h"
 #include "url.h"
 
 namespace {
-
-bool startsWithNoCase(const std::string& text, const char* prefix) {
-    const size_t length = std::char_traits<char>::length(prefix);
-    return text.size() >= length && lstrcmpiA(text.substr(0, length).c_str(), prefix) == 0;
-}
 
 constexpr int kStandardRefresh = 22;
 
@@ -105,7 +101,7 @@ bool CPageCommands::OnBeforeNavigatePortal(const std::string& url, const std::st
     case PortalCommand::Extra: extraCommand(*command); break;
     case PortalCommand::Refresh: {
         const std::string shown = host_.currentUrl(PagePane::Browser);
-        if (startsWithNoCase(shown, "file")) {
+        if (startsWithNoCase(shown.c_str(), "file")) {
             loadInBrowser(shown, std::string());
         } else {
             standardCommand(kStandardRefresh);
@@ -207,14 +203,14 @@ bool CPageCommands::OnBeforeNavigateBrowser(const std::string& url) {
     // Local pages (a Windows path, or a file URL as the browser engine reports one) and blank
     // pages need no connection.
     const bool local = url.find(":\\") != std::string::npos ||
-                       url.find("about:") != std::string::npos || startsWithNoCase(url, "file:");
+                       url.find("about:") != std::string::npos || startsWithNoCase(url.c_str(), "file:");
     if (host_.hasApp() && host_.dialupInUse() && !host_.isConnected() && !local) {
         host_.setSavedUrl(url);
         host_.showPopup("dial.htm");
         return true;
     }
     host_.setElementAttribute(PagePane::Portal, "IDC_SECURE", "src",
-                              startsWithNoCase(url, "https://") ? "secure.gif" : "insecure.gif");
+                              startsWithNoCase(url.c_str(), "https://") ? "secure.gif" : "insecure.gif");
     return false;
 }
 

@@ -29,6 +29,24 @@ DWORD ioError(int error) {
     return error == ENOSPC || error == EDQUOT ? ERROR_DISK_FULL : winapi::errnoToWin32(error);
 }
 
+// The file of a read or a write, checked as Windows checks it before moving any byte: a handle
+// of a file opened for that direction, and a buffer unless nothing is to be moved. Null, with the
+// error set, when the transfer cannot begin.
+std::shared_ptr<FileObject> transferFile(HANDLE handle, bool write, const void* buffer,
+                                         DWORD size) {
+    auto file = fileOf(handle);
+    if (!file) return nullptr;
+    if (!(write ? file->canWrite() : file->canRead())) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    if (!buffer && size) {
+        SetLastError(ERROR_NOACCESS);
+        return nullptr;
+    }
+    return file;
+}
+
 uint64_t overlappedOffset(const OVERLAPPED* overlapped) {
     return (static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset;
 }
@@ -57,16 +75,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-        auto file = fileOf(hFile);
+        auto file = transferFile(hFile, false, lpBuffer, nNumberOfBytesToRead);
         if (!file) return FALSE;
-        if (!file->canRead()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        if (!lpBuffer && nNumberOfBytesToRead) {
-            SetLastError(ERROR_NOACCESS);
-            return FALSE;
-        }
         char* buffer = static_cast<char*>(lpBuffer);
         const uint64_t start = lpOverlapped ? overlappedOffset(lpOverlapped) : 0;
         DWORD done = 0;
@@ -94,16 +104,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-        auto file = fileOf(hFile);
+        auto file = transferFile(hFile, true, lpBuffer, nNumberOfBytesToWrite);
         if (!file) return FALSE;
-        if (!file->canWrite()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        if (!lpBuffer && nNumberOfBytesToWrite) {
-            SetLastError(ERROR_NOACCESS);
-            return FALSE;
-        }
         if (nNumberOfBytesToWrite) file->noteChange();
         const char* buffer = static_cast<const char*>(lpBuffer);
         const uint64_t start = lpOverlapped ? overlappedOffset(lpOverlapped) : 0;
