@@ -24,8 +24,9 @@ rm -rf "$install"
 mkdir -p "$install"
 # defhtml.dat is the default skin, config.dat the status and settings pages the program unpacks
 # into "config" on its first start.
-cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/defhtml.dat \
-  build/linux/bin/config.dat "$install"/
+# rasman, the prefix's remote-access service, is started from beside the rasapi32 library.
+cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman \
+  build/linux/bin/defhtml.dat build/linux/bin/config.dat "$install"/
 # The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)
 # in the popup while there is no connection.
 printf '[Dialup]\r\nUseRas=1\r\n' > "$install/lumora.ini"
