@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,6 +24,21 @@ namespace lumora_test {
 namespace {
 
 std::atomic<int> counter{0};
+
+// Process ids come round again within one long run, and scratch folders outlive their process on
+// Windows, so a name made of the id alone can meet another test's leftovers.
+const std::string& salt() {
+    static const std::string text = [] {
+        std::random_device device;
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%06x", device() & 0xffffffu);
+        return std::string(buffer);
+    }();
+    return text;
+}
+
+std::mutex scratchMutex;
+std::vector<std::filesystem::path> scratchDirs;
 
 #ifndef _WIN32
 // Linux: a fresh prefix for this test process, removed again at the end. Child processes inherit
@@ -36,10 +54,11 @@ public:
         }
     }
     void TearDown() override {
-        if (!dir_.empty() && !std::getenv("LUMORA_TEST_KEEP_PREFIX")) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir_, ec);
-        }
+        if (std::getenv("LUMORA_TEST_KEEP_PREFIX")) return;
+        std::error_code ec;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+        std::lock_guard lock(scratchMutex);
+        for (const auto& scratch : scratchDirs) std::filesystem::remove_all(scratch, ec);
     }
 
 private:
@@ -50,7 +69,8 @@ const auto* registered = ::testing::AddGlobalTestEnvironment(new PrefixEnvironme
 #endif
 
 std::string tag(const char* hint) {
-    return std::string(hint) + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    return std::string(hint) + "-" + std::to_string(getpid()) + salt() + "-" +
+           std::to_string(++counter);
 }
 
 }  // namespace
@@ -66,8 +86,14 @@ bool onLinux() {
 std::string uniqueKey(const char* hint) { return "Software\\LumoraTests\\" + tag(hint); }
 
 std::string scratchDir() {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("lumora-" + tag("d"));
-    std::filesystem::create_directories(dir);
+    std::filesystem::path dir;
+    std::error_code ec;
+    do dir = std::filesystem::temp_directory_path() / ("lumora-" + tag("d"));
+    while (!std::filesystem::create_directory(dir, ec) && !ec);
+    {
+        std::lock_guard lock(scratchMutex);
+        scratchDirs.push_back(dir);
+    }
     std::string text = dir.string();
 #ifdef _WIN32
     return text + "\\";

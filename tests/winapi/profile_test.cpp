@@ -14,13 +14,6 @@
 #include <string_view>
 #include <thread>
 
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 
 using namespace std::string_literals;
@@ -453,7 +446,8 @@ TEST_F(Profile, ANameWithoutFolderLivesInTheWindowsDirectory) {
     ASSERT_NE(prefix, nullptr);
     const std::string windows = std::string(prefix) + "/windows/";
 #endif
-    const std::string name = "lumora-profile-" + std::to_string(getpid()) + ".ini";
+    const std::string key = lumora_test::uniqueKey("lumora-profile");
+    const std::string name = key.substr(key.find_last_of('\\') + 1) + ".ini";
     ASSERT_TRUE(WritePrivateProfileStringA("variables", "RasDeviceName", "\"ISDN\"",
                                            name.c_str()));
     EXPECT_EQ(contents(windows + name), "[variables]\r\nRasDeviceName=\"ISDN\"\r\n");
