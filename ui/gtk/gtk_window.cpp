@@ -2,6 +2,7 @@
 #include "gtk_window.h"
 
 #include <cstring>
+#include <vector>
 
 #include "text.h"
 
@@ -31,6 +32,11 @@ void scriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
     wait->done = true;
 }
 
+// The windows kept above the others. A window manager keeps them there by their state; on a bare
+// X server (a kiosk, Xvfb) every newly mapped window would cover them, so they are raised again
+// whenever another window appears.
+std::vector<GtkSkinnedWindow*> topmostWindows;
+
 gboolean giveUp(gpointer data) {
     *static_cast<bool*>(data) = true;
     return G_SOURCE_REMOVE;
@@ -59,9 +65,11 @@ GtkSkinnedWindow::GtkSkinnedWindow(WindowEvents& events, WebKitSettings* setting
     g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(onWindowState), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
 }
 
 GtkSkinnedWindow::~GtkSkinnedWindow() {
+    std::erase(topmostWindows, this);
     for (Pane& p : panes_) {
         if (!p.view) continue;
         g_signal_handlers_disconnect_by_data(p.view, &p);
@@ -538,7 +546,19 @@ void GtkSkinnedWindow::setTitle(const std::string& title) {
     gtk_window_set_title(GTK_WINDOW(window_), toUtf8(title).c_str());
 }
 
-void GtkSkinnedWindow::setTopmost() { gtk_window_set_keep_above(GTK_WINDOW(window_), TRUE); }
+void GtkSkinnedWindow::setTopmost() {
+    gtk_window_set_keep_above(GTK_WINDOW(window_), TRUE);
+    if (!topmost_) topmostWindows.push_back(this);
+    topmost_ = true;
+}
+
+gboolean GtkSkinnedWindow::onMap(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    if (self->topmost_) return FALSE;
+    for (GtkSkinnedWindow* window : topmostWindows)
+        if (GdkWindow* gdk = gtk_widget_get_window(window->window_)) gdk_window_raise(gdk);
+    return FALSE;
+}
 
 void GtkSkinnedWindow::focus() { gtk_window_present(GTK_WINDOW(window_)); }
 

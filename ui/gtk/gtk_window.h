@@ -120,6 +120,7 @@ private:
     static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer);
     static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+    static gboolean onMap(GtkWidget*, GdkEvent*, gpointer);
     static void onLocationActivate(GtkEntry*, gpointer);
     static void onLocationChanged(GtkComboBox*, gpointer);
     static void onLocationDrop(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData*, guint,
@@ -137,6 +138,7 @@ private:
     bool maximized_ = false;
     bool resizable_ = true;
     bool updatingLocation_ = false;
+    bool topmost_ = false;
 };
 
 }  // namespace ui::gtk
