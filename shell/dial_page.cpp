@@ -166,7 +166,11 @@ void CDialPage::takeOverDialSettings() {
 
     if (mode == "3") {
         traceLine("StartupMode = 3 --> showing \"dial.htm\" again. Configuration completed.\n");
-        traceLine("now switching to StartupMode: %s\n", settings_.readStartupMode().c_str());
+        const std::string next = settings_.readStartupMode();
+        traceLine("now switching to StartupMode: %s\n", next.c_str());
+        // The configuration is over: the dial page must not come up as a configuration again
+        // for the rest of the run, but in the mode the customer's account has.
+        settings_.setStoredStartupMode(next);
         SkinLayout layout;
         if (skins_.readSkinIni(settings_.readDefaultSkin(), layout)) {
             page_.closePopup();

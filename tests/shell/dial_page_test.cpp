@@ -161,10 +161,14 @@ TEST_F(DialPage, AnEmptyModeOnlyConnectsAndModeThreeEndsTheConfiguration) {
 
     host.calls.clear();
     host.texts = {{"CTN_START_MODE", "3"}, {"CTN_COUNTRY_NAME", "Atlantis"}};
+    settings.setStoredStartupMode("3");
+    ASSERT_TRUE(settings.saveStartupMode("0"));
     page.takeOverDialSettings();
     EXPECT_EQ(services.saved, "|||");  // an unknown country has no id
     EXPECT_EQ(host.calls, (Calls{"close popup"}));
     EXPECT_EQ(services.autoDials, 1);
+    // The page comes up in the account's own mode from now on.
+    EXPECT_EQ(settings.storedStartupMode(), "0");
 
     host.calls.clear();
     skins.skinIniExists = false;
