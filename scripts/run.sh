@@ -31,10 +31,12 @@ cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman \
 # in the popup while there is no connection.
 printf '[Dialup]\r\nUseRas=1\r\n' > "$install/lumora.ini"
 # The demo machine has a modem and the provider's phonebook entry, as the setup wizard leaves
-# them; every dial is answered by the prefix's simulated provider (README: Dialling on Linux).
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\Lumora\\RasDevices]\r\n"Simuliertes Modem"="modem"\r\n' \
-  > "$install/demo-devices.reg"
-build/linux/bin/regedit /s "$install/demo-devices.reg"
+# them for a customer who already has an account (start-up mode 0: the connect button dials);
+# every dial is answered by the prefix's simulated provider (README: Dialling on Linux).
+printf '%s\r\n' REGEDIT4 '' \
+  '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' '"Simuliertes Modem"="modem"' '' \
+  '[HKEY_CURRENT_USER\Software\lumora]' '"StartupMode"="0"' > "$install/demo-machine.reg"
+build/linux/bin/regedit /s "$install/demo-machine.reg"
 build/linux/bin/rasdial "Lumora Online" /create:0191011 "/device:Simuliertes Modem" >/dev/null 2>&1 || true
 program=$install/lumora
 
