@@ -34,6 +34,10 @@ bool emulatesWindowsNt() {
 }
 constexpr DWORD kDroppedError = ERROR_REMOTE_DISCONNECTION;
 
+// The logon prompt waits for the user; no one answers the simulated one, so after this long the
+// provider gives up on the logon as it does on a refused password.
+constexpr guint kUnansweredPromptMs = 10000;
+
 struct Connections::Connection {
     ConnectionInfo info;
     DialRequest request;
@@ -111,10 +115,14 @@ void Connections::step(Connection& c) {
     c.prompt.hide();
     if (state == RASCS_ConnectDevice && c.provider.lineError)
         return end(c, state, c.provider.lineError);
-    if (state == RASCS_Authenticate && c.provider.logonPrompt) c.prompt.show();
-    if (state == RASCS_AuthNotify && !acceptsAccount(c.request.user, c.request.password))
+    if (state == RASCS_AuthNotify &&
+        (c.provider.logonPrompt || !acceptsAccount(c.request.user, c.request.password)))
         return end(c, state, ERROR_AUTHENTICATION_FAILURE);
     report(c.request, c.info);
+    if (state == RASCS_Authenticate && c.provider.logonPrompt) {
+        c.prompt.show();
+        return schedule(c, kUnansweredPromptMs, false);
+    }
     if (state == RASCS_Connected) {
         char address[32];
         std::snprintf(address, sizeof address, "10.%u.%u.%u", (c.info.handle >> 16) & 0xff,

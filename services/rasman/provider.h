@@ -3,7 +3,8 @@
 //   "Line"        REG_SZ  "busy", "nocarrier", "nodialtone" or "noanswer"; anything else answers
 //   "StepDelay"   DWORD   milliseconds between two states of a dial (default 300)
 //   "DropAfter"   DWORD   seconds after which an established connection drops (0: never)
-//   "LogonPrompt" DWORD   1: the logon prompt window is shown while authenticating
+//   "LogonPrompt" DWORD   1: the logon prompt window is shown while authenticating; no one
+//                         answers it, so the logon fails (691) after ten seconds
 // and its subkey "Accounts" (value name = user name, REG_SZ data = password); without that
 // subkey every account is accepted, with it any other account is refused (691).
 #pragma once

@@ -1,14 +1,11 @@
 // The logon prompt of the simulated provider: a top-level window "Benutzeranmeldung" on the X
-// display while the dial authenticates, gone afterwards. Runs on an Xvfb display of its own.
+// display while the dial authenticates, waiting for an answer, gone when the dial is hung up.
+// Runs on an Xvfb display of its own.
 #include "ras_fixture.h"
 
 #include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include "xvfb.h"
 
 using namespace ras_test;
 
@@ -42,27 +39,15 @@ bool eventually(Condition condition) {
     return false;
 }
 
-TEST(LogonPrompt, AppearsWhileAuthenticatingAndGoes) {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
-    const std::string display = ":" + std::to_string(300 + ::getpid() % 500);
-    const pid_t server = ::fork();
-    if (server == 0) {
-        ::execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-                 "tcp", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ASSERT_GT(server, 0);
-    const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-    ASSERT_TRUE(eventually([&] {
-        struct stat st{};
-        return ::stat(socket.c_str(), &st) == 0;
-    }));
-    // The service, started by the first remote-access call below, shows its windows here.
-    ::setenv("DISPLAY", display.c_str(), 1);
-    Display* x = XOpenDisplay(display.c_str());
+TEST(LogonPrompt, AppearsWhileAuthenticatingAndWaitsForTheUser) {
+    // The service, started by the first remote-access call below, shows its windows on the
+    // display it inherits.
+    lumora_test::XvfbServer server;
+    if (!server.start()) GTEST_SKIP() << "Xvfb is not installed or does not start";
+    Display* x = XOpenDisplay(server.display().c_str());
     ASSERT_TRUE(x != nullptr);
 
-    setProviderNumber("StepDelay", 200);
+    setProviderNumber("StepDelay", 100);
     setProviderNumber("LogonPrompt", 1);
     makeEntry("Provider");
     DialEvents events;
@@ -72,13 +57,18 @@ TEST(LogonPrompt, AppearsWhileAuthenticatingAndGoes) {
     EXPECT_FALSE(windowTitled(x, "Benutzeranmeldung"));
     ASSERT_TRUE(events.waitForState(RASCS_Authenticate));
     EXPECT_TRUE(eventually([&] { return windowTitled(x, "Benutzeranmeldung"); }));
-    EXPECT_EQ(events.waitForEnd().back().first, static_cast<DWORD>(RASCS_Connected));
-    EXPECT_TRUE(eventually([&] { return !windowTitled(x, "Benutzeranmeldung"); }));
+    // Nobody answers it: the dial stays where it is, many steps later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    RASCONNSTATUSA status{};
+    status.dwSize = sizeof status;
+    ASSERT_EQ(RasGetConnectStatusA(connection, &status), 0u);
+    EXPECT_EQ(status.rasconnstate, RASCS_Authenticate);
+    EXPECT_TRUE(windowTitled(x, "Benutzeranmeldung"));
+    // Hanging up takes the prompt away.
     RasHangUpA(connection);
+    EXPECT_TRUE(eventually([&] { return !windowTitled(x, "Benutzeranmeldung"); }));
 
     XCloseDisplay(x);
-    ::kill(server, SIGTERM);
-    ::waitpid(server, nullptr, 0);
 }
 
 }  // namespace
