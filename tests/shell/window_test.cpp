@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +21,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app.h"
@@ -36,6 +34,7 @@
 #include "skins.h"
 #include "test_names.h"
 #include "testenv.h"
+#include "window_support.h"
 #include "gtk/text.h"
 #include "toolkit.h"
 #include "url.h"
@@ -44,7 +43,9 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using window_test::gtkOf;
+using window_test::loaded;
+using window_test::RecordingWindows;
 
 pid_t spawn(const std::vector<std::string>& args) {
     std::vector<char*> argv;
@@ -108,29 +109,6 @@ public:
     std::string listRasDevices() override { return "ISDN 1\tModem 2"; }
 };
 
-// The windows the factory made, by handle: a window that has gone has an invalid handle.
-class RecordingWindows : public WindowFactory {
-public:
-    RecordingWindows(ui::Toolkit& toolkit, SkinStore& skins, DialPageServices& dial)
-        : real(toolkit, skins, dial) {}
-    LmrWindow* createDialog(const SkinLayout& layout, int number) override {
-        LmrWindow* window = real.createDialog(layout, number);
-        if (auto* dialog = dynamic_cast<CLmrDlg*>(window)) made.push_back(dialog->hwnd());
-        return window;
-    }
-    void bindAutoComplete() override {}
-    void enableControlContainment() override { real.enableControlContainment(); }
-    void releaseShellLibrary() override {}
-
-    // The window behind the n-th handle, null once it has gone.
-    CLmrDlg* dialog(size_t n) const {
-        if (n >= made.size() || !IsWindow(made[n])) return nullptr;
-        return reinterpret_cast<CLmrDlg*>(GetWindowLongPtrA(made[n], GWLP_USERDATA));
-    }
-
-    CLmrWindows real;
-    std::vector<HWND> made;
-};
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -182,15 +160,7 @@ protected:
 
     void TearDown() override {
         // The windows close as the user closes them, while the application still exists.
-        if (windows_) {
-            for (size_t n = 0; n < windows_->made.size(); ++n)
-                if (CLmrDlg* window = windows_->dialog(n)) window->postClose();
-            waitFor([&] {
-                for (size_t n = 0; n < windows_->made.size(); ++n)
-                    if (windows_->dialog(n)) return false;
-                return true;
-            });
-        }
+        if (windows_) windows_->closeAll([&](const auto& done) { return waitFor(done); });
         app_.reset();
         if (!before_.empty()) std::filesystem::current_path(before_);
     }
@@ -211,27 +181,10 @@ protected:
         return first;
     }
 
-    // Dispatches messages and toolkit events until `done` or the time has passed.
     bool waitFor(const std::function<bool()>& done, int seconds = 15) {
-        auto end = Clock::now() + std::chrono::seconds(seconds);
-        while (Clock::now() < end) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-            while (g_main_context_iteration(nullptr, FALSE)) {
-            }
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return window_test::pumpUntil(done, seconds);
     }
 
-    static bool loaded(CLmrDlg* window, ui::PaneId pane, const char* part) {
-        return window && window->ui()->currentUrl(pane).find(part) != std::string::npos &&
-               !webkit_web_view_is_loading(WEBKIT_WEB_VIEW(gtk(window)->paneWidget(pane)));
-    }
-    static ui::gtk::GtkSkinnedWindow* gtk(CLmrDlg* window) {
-        return dynamic_cast<ui::gtk::GtkSkinnedWindow*>(window->ui());
-    }
     std::string trace() const {
         std::ifstream in(dir_ + "trace.txt", std::ios::binary);
         std::stringstream text;
@@ -320,7 +273,7 @@ TEST_F(WindowTest, ScriptWindowGetsThePopupSkinAndIgnoresResizesUntilVisible) {
 
     // Once visible, a script resize sizes the window.
     webkit_web_view_evaluate_javascript(
-        WEBKIT_WEB_VIEW(gtk(child)->paneWidget(ui::PaneId::Browser)), "window.resizeTo(520, 410)",
+        WEBKIT_WEB_VIEW(gtkOf(child)->paneWidget(ui::PaneId::Browser)), "window.resizeTo(520, 410)",
         -1, nullptr, nullptr, nullptr, nullptr, nullptr);
     EXPECT_TRUE(waitFor([&] {
         SIZE now = child->ui()->clientSize();
@@ -339,11 +292,11 @@ TEST_F(WindowTest, ScriptWindowWithoutMenuBarIsABareBrowser) {
     ASSERT_TRUE(waitFor([&] { return bare->ui()->isVisible(); }));
     EXPECT_NE(trace().find("showing browser without portal"), std::string::npos);
     EXPECT_EQ(bare->ui()->currentUrl(ui::PaneId::Portal), "");
-    EXPECT_FALSE(gtk_widget_get_visible(gtk(bare)->paneWidget(ui::PaneId::Portal)));
+    EXPECT_FALSE(gtk_widget_get_visible(gtkOf(bare)->paneWidget(ui::PaneId::Portal)));
 
     // The page closes its window: the window goes, the first one stays.
     webkit_web_view_evaluate_javascript(
-        WEBKIT_WEB_VIEW(gtk(bare)->paneWidget(ui::PaneId::Browser)), "window.close()", -1,
+        WEBKIT_WEB_VIEW(gtkOf(bare)->paneWidget(ui::PaneId::Browser)), "window.close()", -1,
         nullptr, nullptr, nullptr, nullptr, nullptr);
     EXPECT_TRUE(waitFor([&] { return windows_->dialog(1) == nullptr; }));
     EXPECT_NE(windows_->dialog(0), nullptr);
@@ -390,8 +343,8 @@ TEST_F(WindowTest, RightButtonReachesOnlyTheBrowserPane) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
-    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
-    GtkWidget* browser = gtk(window)->paneWidget(ui::PaneId::Browser);
+    GtkWidget* portal = gtkOf(window)->paneWidget(ui::PaneId::Portal);
+    GtkWidget* browser = gtkOf(window)->paneWidget(ui::PaneId::Browser);
     int portalMenus = 0, browserMenus = 0;
     g_signal_connect(portal, "context-menu", G_CALLBACK(countMenu), &portalMenus);
     g_signal_connect(browser, "context-menu", G_CALLBACK(countMenu), &browserMenus);
@@ -432,12 +385,12 @@ TEST_F(WindowTest, PopupShowsItsPageInTheExtraPaneAlone) {
     EXPECT_EQ(size.cx, 410);
     EXPECT_EQ(size.cy, 410);
     GtkAllocation extra;
-    gtk_widget_get_allocation(gtk(popup)->paneWidget(ui::PaneId::Extra), &extra);
+    gtk_widget_get_allocation(gtkOf(popup)->paneWidget(ui::PaneId::Extra), &extra);
     EXPECT_EQ(extra.width, 410);
     EXPECT_EQ(extra.height, 410);
     for (ui::PaneId pane : {ui::PaneId::TitleBar, ui::PaneId::Portal, ui::PaneId::Browser,
                             ui::PaneId::LocationBar})
-        EXPECT_FALSE(gtk_widget_get_visible(gtk(popup)->paneWidget(pane)));
+        EXPECT_FALSE(gtk_widget_get_visible(gtkOf(popup)->paneWidget(pane)));
 
     // Closing it by the application leaves the browser window.
     app_->closePopup();
@@ -451,9 +404,9 @@ TEST_F(WindowTest, KeyboardFilterOpensANewWindowOnCtrlN) {
     writeFile(dir_ + "here.htm", page("Hier"));
     window->navigateBrowser(dir_ + "here.htm");
     ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "here.htm"); }));
-    pressKey(gtk(window)->toplevel(), GDK_KEY_Escape, GdkModifierType(0));
+    pressKey(gtkOf(window)->toplevel(), GDK_KEY_Escape, GdkModifierType(0));
     EXPECT_NE(trace().find("ESC -> return false"), std::string::npos);
-    pressKey(gtk(window)->toplevel(), GDK_KEY_n, GDK_CONTROL_MASK);
+    pressKey(gtkOf(window)->toplevel(), GDK_KEY_n, GDK_CONTROL_MASK);
     EXPECT_TRUE(waitFor([&] { return loaded(windows_->dialog(1), ui::PaneId::Browser, "here.htm"); }));
 }
 
@@ -463,7 +416,7 @@ TEST_F(WindowTest, LocationBarLoadsTypedAddressesAndRemembersThem) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
     writeFile(dir_ + "typed.htm", page("Getippt"));
-    GtkWidget* entry = gtk_bin_get_child(GTK_BIN(gtk(window)->paneWidget(ui::PaneId::LocationBar)));
+    GtkWidget* entry = gtk_bin_get_child(GTK_BIN(gtkOf(window)->paneWidget(ui::PaneId::LocationBar)));
     std::string typed = dir_ + "typed.htm";
     gtk_entry_set_text(GTK_ENTRY(entry), typed.c_str());
     g_signal_emit_by_name(entry, "activate");
@@ -519,7 +472,7 @@ TEST_F(WindowTest, ConnectionTimersSwitchTheConnectIconAndThePages) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
     auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
-    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
+    GtkWidget* portal = gtkOf(window)->paneWidget(ui::PaneId::Portal);
     const char* icon = "document.getElementById('IDC_CONNECT').getAttribute('src')";
 
     // Timer 2 (the connection ended): the offline portal, the connect icon.
@@ -618,9 +571,9 @@ TEST_F(WindowTest, PortalAndExtraPaneLinksRunTheirCommands) {
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
     auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
-    GtkWidget* portal = gtk(window)->paneWidget(ui::PaneId::Portal);
-    GtkWidget* browser = gtk(window)->paneWidget(ui::PaneId::Browser);
-    GtkWidget* extra = gtk(window)->paneWidget(ui::PaneId::Extra);
+    GtkWidget* portal = gtkOf(window)->paneWidget(ui::PaneId::Portal);
+    GtkWidget* browser = gtkOf(window)->paneWidget(ui::PaneId::Browser);
+    GtkWidget* extra = gtkOf(window)->paneWidget(ui::PaneId::Extra);
 
     // MOVE: the browser pane's left side goes to 100.
     ASSERT_EQ(allocationOf(browser).x, 20);
@@ -656,7 +609,7 @@ TEST_F(WindowTest, TitleBarLinksRunTheirCommands) {
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::TitleBar, "title.htm"); }));
     auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
-    GtkWidget* title = gtk(window)->paneWidget(ui::PaneId::TitleBar);
+    GtkWidget* title = gtkOf(window)->paneWidget(ui::PaneId::TitleBar);
     // The title bar has no BACK: the word is unknown there.
     clickLink(title, "back", wait);
     EXPECT_TRUE(waitFor([&] { return trace().find("unknown command: \"BACK\"") != std::string::npos; }));
@@ -676,7 +629,7 @@ TEST_F(WindowTest, OfflineLinkOpensTheDialPageAndIsLoadedLater) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
     auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
-    clickLink(gtk(window)->paneWidget(ui::PaneId::Browser), "away", wait);
+    clickLink(gtkOf(window)->paneWidget(ui::PaneId::Browser), "away", wait);
     ASSERT_TRUE(waitFor([&] {
         auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
         return popup && loaded(popup, ui::PaneId::Extra, "config/dial.htm");
@@ -714,7 +667,7 @@ TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
     ui::SkinnedWindow* ui = popup->ui();
     const ui::PaneId extra = ui::PaneId::Extra;
     auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
-    GtkWidget* view = gtk(popup)->paneWidget(extra);
+    GtkWidget* view = gtkOf(popup)->paneWidget(extra);
     // The page copies what the program wrote into its visible fields.
     EXPECT_TRUE(waitFor([&] {
         return scriptResult(view, "document.getElementById('dial-phone').value", wait) ==

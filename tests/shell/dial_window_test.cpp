@@ -1,0 +1,325 @@
+// The browser center as the program puts it together (the real windows, dial-up binding and
+// connection monitor, the default skin and status pages as the build packs them), dialling the
+// prefix's simulated provider on an Xvfb display of its own: the portal's connect button, the
+// progress in the popup, the error page, the hang-up, and connections made by another program.
+// Screenshots of the progress page and the error page are saved for a reader to look at.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ras.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "dial_services.h"
+#include "dialup_parts.h"
+#include "gtk_window.h"
+#include "lmr_dlg.h"
+#include "lmr_windows.h"
+#include "packed_archives.h"
+#include "process.h"
+#include "ras_api.h"
+#include "ras_calls.h"
+#include "registry.h"
+#include "settings.h"
+#include "skins.h"
+#include "status_pages.h"
+#include "test_names.h"
+#include "testenv.h"
+#include "window_support.h"
+#include "toolkit.h"
+#include "unavailable_parts.h"
+#include "win32_framework.h"
+#include "xvfb.h"
+
+namespace {
+
+using window_test::gtkOf;
+using window_test::loaded;
+using window_test::RecordingWindows;
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr const char* kDevice = "Simuliertes Modem";
+constexpr const char* kProvider = "System\\Lumora\\Provider";
+
+void setProviderNumber(const char* name, DWORD value) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProvider, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+
+class DialWindowTest : public ::testing::Test {
+protected:
+    // The display is there before the remote-access service starts: the service shows its logon
+    // prompt on the display of the process that started it.
+    static void SetUpTestSuite() { display_.start(); }
+    static void TearDownTestSuite() { display_.stop(); }
+
+    void SetUp() override {
+        if (display_.display().empty()) GTEST_SKIP() << "Xvfb is not installed or does not start";
+        before_ = fs::current_path();
+        name_ = uniqueProgramName();
+        dir_ = lumora_test::scratchDir();
+        entry_ = name_ + " Online";
+        const std::string key = "Software\\" + name_;
+
+        // The installation as the setup leaves it: the program's packed content beside it, a
+        // browser control, a modem, the provider's phonebook entry and a customer's account.
+        for (const char* archive : {"defhtml.dat", "config.dat"})
+            fs::copy_file(lumora_test::binaryDir() + archive, dir_ + archive);
+        regWriteString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE",
+                       "Path", "C:\\Programme\\Internet Explorer;", HKEY_LOCAL_MACHINE);
+        regWriteString("SOFTWARE\\Microsoft\\Internet Explorer", "Version", "5.50.4134.0600",
+                       HKEY_LOCAL_MACHINE);
+        regWriteString("System\\Lumora\\RasDevices", kDevice, "modem", HKEY_LOCAL_MACHINE);
+        WritePrivateProfileStringA("Dialup", "UseRas", "1", (dir_ + name_ + ".ini").c_str());
+        WritePrivateProfileStringA("variables", "RasDeviceName",
+                                   (std::string("\"") + kDevice + "\"").c_str(),
+                                   (name_ + ".dat").c_str());
+        regWriteString(key.c_str(), "Installed", "1");
+        regWriteString(key.c_str(), "StartupMode", "0");
+        regWriteString(key.c_str(), "RasEntryName", entry_.c_str());
+        regWriteString(key.c_str(), "UserName", scrambleText("kunde").c_str());
+        regWriteString(key.c_str(), "Password", scrambleText("geheim").c_str());
+
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts");
+        regWriteString("System\\Lumora\\Provider\\Accounts", "kunde", "geheim", HKEY_LOCAL_MACHINE);
+        regWriteString(kProvider, "Line", "answer", HKEY_LOCAL_MACHINE);
+        setProviderNumber("StepDelay", 150);
+        setProviderNumber("LogonPrompt", 0);
+        ASSERT_TRUE(loadRasApi());
+        makeEntry();
+    }
+
+    void TearDown() override {
+        if (windows_) windows_->closeAll([&](const auto& done) { return waitFor(done); });
+        app_.reset();
+        if (display_.display().empty()) return;
+        const std::string connected = getConnectedEntries();
+        if (!connected.empty()) closeRasConnection(connected.c_str());
+        fs::current_path(before_);
+    }
+
+    void makeEntry() {
+        RASENTRYA* entry = nullptr;
+        DWORD size = 0;
+        ASSERT_TRUE(getEntryProperties("", &entry, &size));
+        std::strcpy(entry->szLocalPhoneNumber, "0191011");
+        std::strcpy(entry->szDeviceType, "modem");
+        std::strcpy(entry->szDeviceName, kDevice);
+        EXPECT_EQ(rasApi().pRasSetEntryProperties(nullptr, entry_.c_str(), entry, size, nullptr, 0),
+                  0u);
+        std::free(entry);
+    }
+
+    // Starts the browser center as the program does; its browser window shows the offline page.
+    CLmrDlg* start() {
+        toolkit_ = ui::makeToolkit();
+        skins_ = std::make_unique<CSkinStore>(dir_, archives_);
+        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, dialServices_);
+        AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
+                             connection_, telephony_, fallback_, signup_,     archives_,
+                             favorites_,  browser_,   updates_};
+        app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
+        windows_->real.attach(*app_);
+        connection_.attach(*app_);
+        const std::string line = "\"" + dir_ + name_ + ".exe\"";
+        if (!app_->InitInstance(line.c_str())) return nullptr;
+        CLmrDlg* window = windows_->dialog(0);
+        if (!waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); })) return nullptr;
+        return window;
+    }
+
+    bool waitFor(const std::function<bool()>& done, int seconds = 15) {
+        return window_test::pumpUntil(done, seconds);
+    }
+
+
+    // What the user does: a click on a link of a pane's page.
+    static void clickLink(CLmrDlg* window, ui::PaneId pane, const std::string& href) {
+        const std::string script = "document.querySelector('a[href=\"" + href + "\"]').click()";
+        webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(gtkOf(window)->paneWidget(pane)),
+                                            script.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+                                            nullptr);
+    }
+
+    // The popup, once it shows a page whose address contains `page` and has finished loading it.
+    CLmrDlg* popupShowing(const char* page) {
+        auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
+        return popup && !popup->isClosing() && loaded(popup, ui::PaneId::Extra, page) ? popup
+                                                                                       : nullptr;
+    }
+    std::string connectIcon(CLmrDlg* window) {
+        return window->elementAttribute(PagePane::Portal, "IDC_CONNECT", "src");
+    }
+    bool iconIs(CLmrDlg* window, const char* image) {
+        return connectIcon(window).find(image) != std::string::npos;
+    }
+
+    // The window's part of the screen, saved as a PNG beside the test binaries. A page that has
+    // loaded or changed is painted a moment later, so the events of that moment run first.
+    std::string screenshot(CLmrDlg* window, const std::string& name) {
+        const auto painted = Clock::now() + std::chrono::milliseconds(300);
+        waitFor([&] { return Clock::now() > painted; });
+        const char* folder = std::getenv("LUMORA_SCREENSHOTS");
+        const fs::path dir = folder ? fs::path(folder)
+                                    : fs::path(lumora_test::binaryDir()) / ".." / "screenshots";
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        const RECT r = window->ui()->windowRect();
+        GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left, r.top,
+                                                      r.right - r.left, r.bottom - r.top);
+        if (!image) return std::string();
+        const std::string path = (dir / (name + ".png")).lexically_normal().string();
+        const bool saved = gdk_pixbuf_save(image, path.c_str(), "png", nullptr, nullptr);
+        g_object_unref(image);
+        if (saved) std::cout << "screenshot: " << path << "\n";
+        return saved ? path : std::string();
+    }
+
+    // Waits on the progress page, collecting the status texts it shows, until the dial ends. The
+    // page is photographed once it shows the provider's name.
+    std::vector<std::string> watchProgress(const std::function<bool()>& ended) {
+        std::vector<std::string> texts;
+        const std::string calling = rasStateText(RASCS_ConnectDevice);
+        waitFor([&] {
+            if (CLmrDlg* popup = popupShowing("aufbauen.htm")) {
+                std::string text = popup->elementText(PagePane::Extra, "IDC_RAS_STATUS");
+                if (texts.empty() || texts.back() != text) texts.push_back(text);
+                if (text == calling && progressShot_.empty())
+                    progressShot_ = screenshot(popup, "aufbauen");
+            }
+            return ended();
+        });
+        return texts;
+    }
+
+    int rasdial(const std::string& arguments) {
+        const std::string program = lumora_test::builtProgram("rasdial");
+        const std::string line = "rasdial \"" + entry_ + "\" " + arguments;
+        DWORD code = 0;
+        return runProgram(program.c_str(), line.c_str(), SW_HIDE, true, &code) ? int(code) : -1;
+    }
+
+    static bool contains(const std::vector<std::string>& texts, const std::string& text) {
+        for (const std::string& t : texts)
+            if (t == text) return true;
+        return false;
+    }
+
+    static inline lumora_test::XvfbServer display_;
+    std::string name_, dir_, entry_, progressShot_;
+    fs::path before_;
+    Win32Framework framework_;
+    PackedArchiveFiles archives_;
+    DialServices dialServices_;
+    ConfigStatusPages statusPages_;
+    DialupRas ras_;
+    MonitoredConnection connection_;
+    UnavailableTelephony telephony_;
+    UnavailableDialogFallback fallback_;
+    UnavailableSignup signup_;
+    UnavailableFavorites favorites_;
+    UnavailableBrowser browser_;
+    UnavailableUpdates updates_;
+    std::unique_ptr<ui::Toolkit> toolkit_;
+    std::unique_ptr<CSkinStore> skins_;
+    std::unique_ptr<RecordingWindows> windows_;
+    std::unique_ptr<CLmrApp> app_;
+};
+
+TEST_F(DialWindowTest, DialFailAgainConnectAndHangUp) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "start.htm"); }))
+        << window->ui()->currentUrl(ui::PaneId::Browser);
+    EXPECT_TRUE(iconIs(window, "connect.gif")) << connectIcon(window);
+
+    // A password the provider refuses: the dial ends in the error page with the system's text.
+    app_->settings().setPassword("falsch");
+    clickLink(window, ui::PaneId::Portal, "OLECMDID_CONNECT");
+    std::vector<std::string> progress = watchProgress([&] { return popupShowing("discon.htm"); });
+    CLmrDlg* popup = popupShowing("discon.htm");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(contains(progress, rasStateText(RASCS_ConnectDevice)))
+        << ::testing::PrintToString(progress);
+    const std::string refused =
+        "Der Zugriff wurde verweigert, da Benutzername und/oder Kennwort in der Dom\xE4ne "
+        "ung\xFCltig ist.";
+    EXPECT_EQ(popup->elementText(PagePane::Extra, "IDC_RAS_ERROR"), refused);
+    EXPECT_EQ(app_->settings().lastConnectionError(), refused);
+    EXPECT_TRUE(getConnectedEntries().empty());
+    EXPECT_FALSE(screenshot(popup, "discon").empty());
+
+    // "Erneut wählen" with the right password: the progress, then the connection.
+    app_->settings().setPassword("geheim");
+    clickLink(popup, ui::PaneId::Extra, "aufbauen.htm");
+    progress = watchProgress([&] { return iconIs(window, "disconnect.gif"); });
+    EXPECT_TRUE(iconIs(window, "disconnect.gif")) << connectIcon(window);
+    EXPECT_TRUE(contains(progress, rasStateText(RASCS_Authenticated)))
+        << ::testing::PrintToString(progress);
+    EXPECT_FALSE(progressShot_.empty());
+    EXPECT_EQ(getConnectedEntries(), entry_);
+    EXPECT_TRUE(waitFor([&] { return app_->popup() == nullptr; }));
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "online.htm"); }));
+    EXPECT_EQ(app_->settings().lastConnectionError(), "");
+
+    // The connect button again: the hang-up page, the connection ends, the icon goes back.
+    clickLink(window, ui::PaneId::Portal, "OLECMDID_CONNECT");
+    EXPECT_TRUE(waitFor([&] { return getConnectedEntries().empty(); }));
+    EXPECT_TRUE(waitFor([&] { return iconIs(window, "connect.gif") && !app_->popup(); }))
+        << connectIcon(window);
+}
+
+TEST_F(DialWindowTest, BusyLineAndLogonPromptEndInTheErrorPage) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+
+    regWriteString(kProvider, "Line", "busy", HKEY_LOCAL_MACHINE);
+    clickLink(window, ui::PaneId::Portal, "OLECMDID_CONNECT");
+    ASSERT_TRUE(waitFor([&] { return popupShowing("discon.htm") != nullptr; }));
+    EXPECT_EQ(popupShowing("discon.htm")->elementText(PagePane::Extra, "IDC_RAS_ERROR"),
+              "Die Telefonleitung ist besetzt.");
+
+    // The provider asks for a logon in a window of its own: the dial is given up as refused.
+    regWriteString(kProvider, "Line", "answer", HKEY_LOCAL_MACHINE);
+    setProviderNumber("LogonPrompt", 1);
+    clickLink(popupShowing("discon.htm"), ui::PaneId::Extra, "aufbauen.htm");
+    ASSERT_TRUE(waitFor([&] { return popupShowing("aufbauen.htm") != nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return popupShowing("discon.htm") != nullptr; }));
+    EXPECT_EQ(popupShowing("discon.htm")->elementText(PagePane::Extra, "IDC_RAS_ERROR"),
+              "Der Zugriff wurde verweigert, da Benutzername und/oder Kennwort in der Dom\xE4ne "
+              "ung\xFCltig ist.");
+    EXPECT_TRUE(waitFor([&] { return getConnectedEntries().empty(); }));
+    EXPECT_TRUE(iconIs(window, "connect.gif"));
+}
+
+TEST_F(DialWindowTest, ConnectionsOfAnotherProgramAreNoticed) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+
+    // The window polls the connections once a second; three seconds leave room for a slow run.
+    ASSERT_EQ(rasdial("kunde geheim"), 0);
+    EXPECT_TRUE(waitFor([&] { return iconIs(window, "disconnect.gif"); }, 3)) << connectIcon(window);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "online.htm"); }));
+
+    ASSERT_EQ(rasdial("/disconnect"), 0);
+    EXPECT_TRUE(waitFor([&] { return iconIs(window, "connect.gif"); }, 3)) << connectIcon(window);
+}
+
+}  // namespace
