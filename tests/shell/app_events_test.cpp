@@ -161,3 +161,20 @@ TEST_F(Events, OnePopupIsRedirectedUntilItCloses) {
     app->showPopup(std::string(600, 'p') + ".htm");
     EXPECT_EQ(parts.windows.size(), windows);
 }
+
+TEST_F(Events, TheConnectCommandDialsOnlyWithDialupAndAMonitor) {
+    browserRun();
+    ASSERT_TRUE(parts.monitor);
+    app->toggleConnection();
+    EXPECT_EQ(parts.toggles, 1);
+
+    parts.monitor = false;
+    app->toggleConnection();
+    EXPECT_EQ(parts.toggles, 1);
+
+    // On a LAN the command does nothing, monitor or not.
+    parts.monitor = true;
+    app->settings().setUseRas(false);
+    app->toggleConnection();
+    EXPECT_EQ(parts.toggles, 1);
+}
