@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <gdk/gdkx.h>
 #include <ras.h>
 
 #include <chrono>
@@ -127,7 +128,8 @@ protected:
         std::free(entry);
     }
 
-    // Starts the browser center as the program does; its browser window shows the offline page.
+    // Starts the browser center as the program does; returns its browser window (which shows the
+    // offline page) once the portal is there.
     CLmrDlg* start() {
         toolkit_ = ui::makeToolkit();
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
@@ -141,6 +143,7 @@ protected:
         const std::string line = "\"" + dir_ + name_ + ".exe\"";
         if (!app_->InitInstance(line.c_str())) return nullptr;
         CLmrDlg* window = windows_->dialog(0);
+        if (window == app_->popup()) window = windows_->dialog(1);
         if (!waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); })) return nullptr;
         return window;
     }
@@ -320,6 +323,32 @@ TEST_F(DialWindowTest, ConnectionsOfAnotherProgramAreNoticed) {
 
     ASSERT_EQ(rasdial("/disconnect"), 0);
     EXPECT_TRUE(waitFor([&] { return iconIs(window, "connect.gif"); }, 3)) << connectIcon(window);
+}
+
+TEST_F(DialWindowTest, TheFirstStartsSettingsPageStaysAboveTheBrowserWindow) {
+    // No dial device chosen yet: the settings page opens first, the browser window after it.
+    WritePrivateProfileStringA("variables", "RasDeviceName", nullptr, (name_ + ".dat").c_str());
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return popupShowing("dial.htm") != nullptr; }));
+    CLmrDlg* popup = popupShowing("dial.htm");
+    EXPECT_EQ(windows_->dialog(0), popup);
+
+    // The root's children, bottom to top: the popup is above the browser window.
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    const Window popupId = GDK_WINDOW_XID(gtk_widget_get_window(gtkOf(popup)->toplevel()));
+    const Window browserId = GDK_WINDOW_XID(gtk_widget_get_window(gtkOf(window)->toplevel()));
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count));
+    int popupAt = -1, browserAt = -1;
+    for (unsigned i = 0; i < count; ++i) {
+        if (children[i] == popupId) popupAt = static_cast<int>(i);
+        if (children[i] == browserId) browserAt = static_cast<int>(i);
+    }
+    XFree(children);
+    ASSERT_GE(browserAt, 0);
+    EXPECT_GT(popupAt, browserAt);
 }
 
 }  // namespace

@@ -33,9 +33,14 @@ void scriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
 }
 
 // The windows kept above the others. A window manager keeps them there by their state; on a bare
-// X server (a kiosk, Xvfb) every newly mapped window would cover them, so they are raised again
-// whenever another window appears.
+// X server (a kiosk, Xvfb) every newly mapped window would cover them, so a window that appears
+// is put beneath them.
 std::vector<GtkSkinnedWindow*> topmostWindows;
+
+gboolean redrawLater(gpointer widget) {
+    gtk_widget_queue_draw(GTK_WIDGET(widget));
+    return G_SOURCE_REMOVE;
+}
 
 gboolean giveUp(gpointer data) {
     *static_cast<bool*>(data) = true;
@@ -555,8 +560,10 @@ void GtkSkinnedWindow::setTopmost() {
 gboolean GtkSkinnedWindow::onMap(GtkWidget*, GdkEvent*, gpointer data) {
     auto* self = static_cast<GtkSkinnedWindow*>(data);
     if (self->topmost_) return FALSE;
+    GdkWindow* mapped = gtk_widget_get_window(self->window_);
     for (GtkSkinnedWindow* window : topmostWindows)
-        if (GdkWindow* gdk = gtk_widget_get_window(window->window_)) gdk_window_raise(gdk);
+        if (GdkWindow* above = gtk_widget_get_window(window->window_))
+            gdk_window_restack(mapped, above, FALSE);
     return FALSE;
 }
 
@@ -614,7 +621,14 @@ void GtkSkinnedWindow::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
     const gchar* uri = webkit_web_view_get_uri(view);
     std::string url = fromUri(uri);
     if (event == WEBKIT_LOAD_COMMITTED) p->owner->events_.onNavigateComplete(p->id, url);
-    if (event == WEBKIT_LOAD_FINISHED) p->owner->events_.onDocumentComplete(p->id, url);
+    if (event == WEBKIT_LOAD_FINISHED) {
+        // The panes overlap in one window: on a server without a compositor a pane whose first
+        // picture arrives while the window is being mapped and stacked can stay undrawn until
+        // something else damages it, so the window is drawn again once the picture is there.
+        g_timeout_add_full(G_PRIORITY_DEFAULT, 300, redrawLater, g_object_ref(p->owner->window_),
+                           g_object_unref);
+        p->owner->events_.onDocumentComplete(p->id, url);
+    }
 }
 
 void GtkSkinnedWindow::onTitle(WebKitWebView* view, GParamSpec*, gpointer data) {
