@@ -7,12 +7,6 @@
 
 #include <winsock.h>
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -35,25 +29,16 @@
 #include "test_names.h"
 #include "testenv.h"
 #include "window_support.h"
+#include "xvfb.h"
 #include "gtk/text.h"
 #include "toolkit.h"
 #include "url.h"
-
-extern char** environ;
 
 namespace {
 
 using window_test::gtkOf;
 using window_test::loaded;
 using window_test::RecordingWindows;
-
-pid_t spawn(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
-}
 
 void writeFile(const std::string& path, const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -112,38 +97,12 @@ public:
 
 class WindowTest : public ::testing::Test {
 protected:
-    // One display for the test process: the toolkit connects to it once. The server picks a
-    // free display number itself and tells it through a pipe.
-    static void SetUpTestSuite() {
-        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        server_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                         "1280x900x24", "-br", "-nolisten", "tcp"});
-        ::close(fds[1]);
-        std::string number;
-        pollfd ready{fds[0], POLLIN, 0};
-        char c;
-        while (server_ > 0 && ::poll(&ready, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 &&
-               c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (number.empty()) {
-            TearDownTestSuite();
-            return;
-        }
-        display_ = ":" + number;
-        ::setenv("DISPLAY", display_.c_str(), 1);
-    }
-    static void TearDownTestSuite() {
-        if (server_ <= 0) return;
-        ::kill(server_, SIGTERM);
-        ::waitpid(server_, nullptr, 0);
-        server_ = 0;
-    }
+    // One display for the test process: the toolkit connects to it once.
+    static void SetUpTestSuite() { display_.start("1280x900x24"); }
+    static void TearDownTestSuite() { display_.stop(); }
 
     void SetUp() override {
-        if (server_ <= 0) GTEST_SKIP() << "Xvfb is not installed or does not start";
+        if (display_.display().empty()) GTEST_SKIP() << "Xvfb is not installed or does not start";
         before_ = std::filesystem::current_path();
         name_ = uniqueProgramName();
         dir_ = lumora_test::scratchDir();
@@ -214,8 +173,7 @@ protected:
         window->navigateBrowser(dir_ + file);
     }
 
-    static inline std::string display_;
-    static inline pid_t server_ = 0;
+    static inline lumora_test::XvfbServer display_;
     std::string name_, dir_;
     std::filesystem::path before_;
     FakeParts parts_;

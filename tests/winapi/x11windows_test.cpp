@@ -7,7 +7,6 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "xvfb.h"
 
 namespace {
 
@@ -77,16 +76,8 @@ BOOL CALLBACK findTitled(HWND hwnd, LPARAM data) {
 TEST(X11Windows, OtherProgramsWindowsAreEnumeratedFoundAndRead) {
     if (!have("Xvfb") || !have("xmessage") || !have("xprop") || !have("xwininfo"))
         GTEST_SKIP() << "Xvfb and the X11 utilities are not installed";
-    const std::string display = ":" + std::to_string(200 + ::getpid() % 500);
-    pid_t server = spawn({"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ASSERT_GT(server, 0);
-    ::setenv("DISPLAY", display.c_str(), 1);
-    const bool up = waitUntil(
-        [](const std::string& d) {
-            struct stat st{};
-            return ::stat(("/tmp/.X11-unix/X" + d.substr(1)).c_str(), &st) == 0;
-        },
-        display);
+    lumora_test::XvfbServer server;
+    const bool up = server.start("800x600x24");
     pid_t client = up ? spawn({"xmessage", "-name", "probe", "-title", "Microsoft Internet Explorer",
                                "hallo"})
                       : 0;
@@ -117,8 +108,8 @@ TEST(X11Windows, OtherProgramsWindowsAreEnumeratedFoundAndRead) {
     const BOOL otherRefused = found.hwnd ? !PostMessageA(found.hwnd, WM_USER, 0, 0) : FALSE;
 
     stop(client);
-    stop(server);
-    ::unsetenv("DISPLAY");
+    server.stop();
+    ASSERT_TRUE(up) << "Xvfb did not start";
     ASSERT_FALSE(window.empty()) << "the test window did not appear";
 
     EXPECT_EQ(found.count, 1);
