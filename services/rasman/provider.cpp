@@ -4,6 +4,7 @@
 #include <raserror.h>
 
 #include "cp1252.h"
+#include "read_key.h"
 
 namespace rasman {
 namespace {
@@ -11,46 +12,11 @@ namespace {
 constexpr const char* kProviderKey = "System\\Lumora\\Provider";
 constexpr const char* kAccountsKey = "System\\Lumora\\Provider\\Accounts";
 
-struct Key {
-    HKEY handle = nullptr;
-    explicit Key(const char* path) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-            handle = nullptr;
-    }
-    ~Key() {
-        if (handle) RegCloseKey(handle);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    bool text(const char* name, std::string& out) const {
-        char value[512] = {};
-        DWORD size = sizeof value - 1;
-        DWORD type = 0;
-        if (!handle || RegQueryValueExA(handle, name, nullptr, &type,
-                                        reinterpret_cast<LPBYTE>(value), &size) != ERROR_SUCCESS ||
-            type != REG_SZ)
-            return false;
-        out = value;
-        return true;
-    }
-    DWORD number(const char* name, DWORD fallback) const {
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        DWORD type = 0;
-        if (!handle || RegQueryValueExA(handle, name, nullptr, &type,
-                                        reinterpret_cast<LPBYTE>(&value), &size) != ERROR_SUCCESS ||
-            type != REG_DWORD)
-            return fallback;
-        return value;
-    }
-};
-
 }  // namespace
 
 Provider readProvider() {
     Provider provider;
-    Key key(kProviderKey);
+    const winapi::ReadKey key(HKEY_LOCAL_MACHINE, kProviderKey);
     std::string line;
     if (key.text("Line", line)) {
         if (winapi::equalsIgnoreCase(line, "busy")) provider.lineError = ERROR_LINE_BUSY;
@@ -65,8 +31,8 @@ Provider readProvider() {
 }
 
 bool acceptsAccount(const std::string& user, const std::string& password) {
-    Key accounts(kAccountsKey);
-    if (!accounts.handle) return true;
+    const winapi::ReadKey accounts(HKEY_LOCAL_MACHINE, kAccountsKey);
+    if (!accounts) return true;
     std::string expected;
     return !user.empty() && accounts.text(user.c_str(), expected) && expected == password;
 }

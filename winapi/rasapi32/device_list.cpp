@@ -7,6 +7,7 @@
 #include <ras.h>
 
 #include "cp1252.h"
+#include "read_key.h"
 
 #include <algorithm>
 #include <iterator>
@@ -20,35 +21,6 @@ constexpr const char* kModemClassNt =
     "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 constexpr const char* kConfiguredDevices = "System\\Lumora\\RasDevices";
 
-std::string readText(HKEY root, const std::string& path, const char* value) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
-    char text[512] = {};
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    const LSTATUS status =
-        RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<LPBYTE>(text), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && type == REG_SZ ? std::string(text) : std::string();
-}
-
-std::vector<std::string> subkeys(const char* path) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
 void add(std::vector<Device>& devices, const std::string& type, const std::string& name) {
     if (name.empty()) return;
     for (const Device& d : devices)
@@ -60,19 +32,21 @@ void add(std::vector<Device>& devices, const std::string& type, const std::strin
 
 std::vector<Device> listDevices() {
     std::vector<Device> devices;
-    for (const std::string& sub : subkeys(kModemClass9x)) {
-        const std::string key = std::string(kModemClass9x) + "\\" + sub;
-        std::string name = readText(HKEY_LOCAL_MACHINE, key, "FriendlyName");
+    const ReadKey class9x(HKEY_LOCAL_MACHINE, kModemClass9x);
+    for (const std::string& sub : class9x.subkeys()) {
+        const ReadKey key(class9x.get(), sub);
+        std::string name = key.text("FriendlyName");
         if (name.empty())
-            name = readText(HKEY_LOCAL_MACHINE, std::string(kModemEnum9x) + "\\" + sub,
-                            "FriendlyName");
-        if (name.empty()) name = readText(HKEY_LOCAL_MACHINE, key, "DriverDesc");
+            name = ReadKey(HKEY_LOCAL_MACHINE, std::string(kModemEnum9x) + "\\" + sub)
+                       .text("FriendlyName");
+        if (name.empty()) name = key.text("DriverDesc");
         add(devices, RASDT_Modem, name);
     }
-    for (const std::string& sub : subkeys(kModemClassNt)) {
-        const std::string key = std::string(kModemClassNt) + "\\" + sub;
-        std::string name = readText(HKEY_LOCAL_MACHINE, key, "FriendlyName");
-        if (name.empty()) name = readText(HKEY_LOCAL_MACHINE, key, "DriverDesc");
+    const ReadKey classNt(HKEY_LOCAL_MACHINE, kModemClassNt);
+    for (const std::string& sub : classNt.subkeys()) {
+        const ReadKey key(classNt.get(), sub);
+        std::string name = key.text("FriendlyName");
+        if (name.empty()) name = key.text("DriverDesc");
         add(devices, RASDT_Modem, name);
     }
     HKEY key = nullptr;

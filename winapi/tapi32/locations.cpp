@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "read_key.h"
+
 namespace winapi::tapi {
 namespace {
 
@@ -10,65 +12,14 @@ constexpr const char* kLocations =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations";
 constexpr const char* kCards = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Cards";
 
-class Key {
-public:
-    Key(HKEY parent, const std::string& path) {
-        if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
-
-    std::string text(const char* name) const {
-        char value[512] = {};
-        DWORD size = sizeof value - 1;
-        DWORD type = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<LPBYTE>(value),
-                             &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            return {};
-        return value;
-    }
-    DWORD number(const char* name, DWORD fallback) const {
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        DWORD type = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value),
-                             &size) != ERROR_SUCCESS ||
-            type != REG_DWORD)
-            return fallback;
-        return value;
-    }
-    std::vector<std::string> subkeys() const {
-        std::vector<std::string> names;
-        char name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD length = sizeof name;
-            if (RegEnumKeyExA(key_, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            names.emplace_back(name, length);
-        }
-        return names;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 }  // namespace
 
 std::vector<Location> readLocations() {
     std::vector<Location> locations;
-    Key root(HKEY_LOCAL_MACHINE, kLocations);
+    const winapi::ReadKey root(HKEY_LOCAL_MACHINE, kLocations);
     if (!root) return locations;
     for (const std::string& sub : root.subkeys()) {
-        Key key(root.get(), sub);
+        const winapi::ReadKey key(root.get(), sub);
         Location l;
         l.id = key.number("ID", 0);
         if (!l.id) continue;
@@ -89,10 +40,10 @@ std::vector<Location> readLocations() {
 
 std::vector<Card> readCards() {
     std::vector<Card> cards;
-    Key root(HKEY_LOCAL_MACHINE, kCards);
+    const winapi::ReadKey root(HKEY_LOCAL_MACHINE, kCards);
     if (!root) return cards;
     for (const std::string& sub : root.subkeys()) {
-        Key key(root.get(), sub);
+        const winapi::ReadKey key(root.get(), sub);
         Card c{key.number("ID", 0), key.text("Name")};
         if (c.id) cards.push_back(c);
     }
@@ -101,7 +52,7 @@ std::vector<Card> readCards() {
 }
 
 DWORD currentLocationId() {
-    Key root(HKEY_LOCAL_MACHINE, kLocations);
+    const winapi::ReadKey root(HKEY_LOCAL_MACHINE, kLocations);
     return root ? root.number("CurrentID", 0) : 0;
 }
 
