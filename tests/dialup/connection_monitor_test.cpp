@@ -15,42 +15,14 @@
 #include "connection_monitor.h"
 #include "ras_api.h"
 #include "ras_calls.h"
+#include "dial_entry.h"
+#include "machine_registry.h"
 #include "testenv.h"
 #ifndef _WIN32
 #include "xvfb.h"
 #endif
 
 namespace {
-
-void setProvider(const char* name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-void acceptOnly(const char* user, const char* password) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts", 0, nullptr,
-                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, user, 0, REG_SZ, reinterpret_cast<const BYTE*>(password),
-                   static_cast<DWORD>(std::strlen(password) + 1));
-    RegCloseKey(key);
-}
-
-void makeEntry(const char* name) {
-    RASENTRYA* entry = nullptr;
-    DWORD size = 0;
-    ASSERT_TRUE(getEntryProperties("", &entry, &size));
-    std::strcpy(entry->szLocalPhoneNumber, "0191011");
-    std::strcpy(entry->szDeviceType, "modem");
-    std::strcpy(entry->szDeviceName, "Simuliertes Modem");
-    EXPECT_EQ(rasApi().pRasSetEntryProperties(nullptr, name, entry, size, nullptr, 0), 0u);
-    std::free(entry);
-}
 
 // Records what the monitor asks of the application.
 class RecordingApp : public ConnectionHost {
@@ -73,6 +45,13 @@ public:
     void onConnected() override { ++connected; }
     void onDisconnected() override { ++disconnected; }
 };
+
+// The system's text of a refused logon (691).
+std::string refusedText() {
+    char text[512] = {};
+    EXPECT_EQ(rasApi().pRasGetErrorStringA(691, text, sizeof text), 0u);
+    return text;
+}
 
 // Runs the message loop until `done` holds or `limitMs` have passed.
 bool pumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
@@ -99,11 +78,11 @@ protected:
     void SetUp() override {
         if (!lumora_test::onLinux()) GTEST_SKIP() << "dialling needs the prefix's simulated provider";
         // The tests share the process's prefix: each starts from a provider that takes anyone.
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts");
-        setProvider("StepDelay", 5);
-        setProvider("LogonPrompt", 0);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, lumora_test::kProviderAccountsKey);
+        lumora_test::setProviderNumber("StepDelay", 5);
+        lumora_test::setProviderNumber("LogonPrompt", 0);
         ASSERT_TRUE(loadRasApi());
-        makeEntry("Lumora Online");
+        makeDialEntry("Lumora Online", "Simuliertes Modem");
         ASSERT_TRUE(monitor.create(app));
     }
     void TearDown() override {
@@ -153,19 +132,17 @@ TEST_F(ConnectionMonitor, DialsShowsProgressThenHangsUp) {
 }
 
 TEST_F(ConnectionMonitor, AWrongPasswordEndsInTheErrorPage) {
-    acceptOnly("kunde", "richtig");
+    lumora_test::setMachineText(lumora_test::kProviderAccountsKey, "kunde", "richtig");
     monitor.toggleConnection();
     ASSERT_TRUE(pumpUntil([&] { return !app.pages.empty(); }));
     EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
-    char expected[512] = {};
-    ASSERT_EQ(rasApi().pRasGetErrorStringA(691, expected, sizeof expected), 0u);
-    EXPECT_EQ(app.lastError, expected);
+    EXPECT_EQ(app.lastError, refusedText());
     EXPECT_FALSE(monitor.dialInProgress());
     EXPECT_EQ(getConnectedEntries(), "");
 }
 
 TEST_F(ConnectionMonitor, ASecondConnectCancelsTheDialWithoutAnErrorPage) {
-    setProvider("StepDelay", 200);
+    lumora_test::setProviderNumber("StepDelay", 200);
     monitor.toggleConnection();
     ASSERT_TRUE(monitor.dialInProgress());
     monitor.toggleConnection();
@@ -222,13 +199,11 @@ TEST_F(ConnectionMonitor, ConnectionsMadeElsewhereAreNoticedOnlyWithDialup) {
 TEST_F(ConnectionMonitor, TheLogonPromptEndsTheDialAsAWrongPassword) {
     if (display_.display().empty()) GTEST_SKIP() << "Xvfb is not installed or does not start";
     // The prompt waits for an answer; the watch looks every 500 ms once authentication starts.
-    setProvider("LogonPrompt", 1);
+    lumora_test::setProviderNumber("LogonPrompt", 1);
     monitor.toggleConnection();
     ASSERT_TRUE(pumpUntil([&] { return !app.pages.empty(); }));
     EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
-    char expected[512] = {};
-    ASSERT_EQ(rasApi().pRasGetErrorStringA(691, expected, sizeof expected), 0u);
-    EXPECT_EQ(app.lastError, expected);
+    EXPECT_EQ(app.lastError, refusedText());
     EXPECT_FALSE(monitor.dialInProgress());
 }
 #endif

@@ -4,6 +4,8 @@
 #include "ras_api.h"
 #include "ras_calls.h"
 #include "tapi_api.h"
+#include "dial_entry.h"
+#include "machine_registry.h"
 #include "testenv.h"
 
 #include <gtest/gtest.h>
@@ -14,27 +16,6 @@
 #include <vector>
 
 namespace {
-
-void setLocalMachine(const char* path, const char* name, DWORD type, const void* data,
-                     DWORD size) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
-void makeEntry(const char* name) {
-    RASENTRYA* entry = nullptr;
-    DWORD size = 0;
-    ASSERT_TRUE(getEntryProperties("", &entry, &size));
-    std::strcpy(entry->szLocalPhoneNumber, "0191011");
-    std::strcpy(entry->szDeviceType, "modem");
-    std::strcpy(entry->szDeviceName, "Standard-28800-bps-Modem");
-    EXPECT_EQ(rasApi().pRasSetEntryProperties(nullptr, name, entry, size, nullptr, 0), 0u);
-    std::free(entry);
-}
 
 void dial(const char* name) {
     RASDIALPARAMSA params;
@@ -52,7 +33,7 @@ protected:
     void SetUp() override {
         if (!lumora_test::onLinux()) return;
         const DWORD fast = 1;
-        setLocalMachine("System\\Lumora\\Provider", "StepDelay", REG_DWORD, &fast, sizeof fast);
+        lumora_test::setMachineValue("System\\Lumora\\Provider", "StepDelay", REG_DWORD, &fast, sizeof fast);
     }
     void TearDown() override { unloadRasApi(); }
 };
@@ -72,7 +53,7 @@ TEST_F(Dialup, BindsTheSystemsLibraryOnceWithBothGroups) {
 TEST_F(Dialup, OnWindows95TheUnsuffixedNamesComeFromRasapi32) {
     if (!lumora_test::onLinux()) GTEST_SKIP() << "the emulated version is the prefix's";
     const char version[] = "95";
-    setLocalMachine("System\\Lumora", "WindowsVersion", REG_SZ, version, sizeof version);
+    lumora_test::setMachineValue("System\\Lumora", "WindowsVersion", REG_SZ, version, sizeof version);
     ASSERT_TRUE(loadRasApi());
     HMODULE rasapi32 = GetModuleHandleA("rasapi32.dll");
     ASSERT_TRUE(rasapi32 != nullptr);
@@ -88,8 +69,8 @@ TEST_F(Dialup, OnWindows95TheUnsuffixedNamesComeFromRasapi32) {
 
 TEST_F(Dialup, TwoConnectionsRunTogetherAndTabSeparated) {
     if (!lumora_test::onLinux()) GTEST_SKIP() << "dialling needs the prefix's simulated provider";
-    makeEntry("Alpha");
-    makeEntry("Beta");
+    makeDialEntry("Alpha", "Standard-28800-bps-Modem");
+    makeDialEntry("Beta", "Standard-28800-bps-Modem");
     EXPECT_EQ(listPhonebookEntries(), "Alpha\tBeta");
     dial("Alpha");
     dial("Beta");
@@ -122,7 +103,7 @@ TEST_F(Dialup, EntryPropertiesComeInTheSystemsSize) {
     EXPECT_EQ(entry->dwSize, size);
     std::free(entry);
     EXPECT_FALSE(getEntryProperties("Fehlt", &entry, &size));
-    makeEntry("Anbieter");
+    makeDialEntry("Anbieter", "Standard-28800-bps-Modem");
     ASSERT_TRUE(getEntryProperties("Anbieter", &entry, &size));
     EXPECT_STREQ(entry->szLocalPhoneNumber, "0191011");
     std::free(entry);
@@ -132,11 +113,11 @@ TEST_F(Dialup, EntryPropertiesComeInTheSystemsSize) {
 TEST_F(Dialup, DevicesAreFoundByTheirExactName) {
     if (!lumora_test::onLinux()) GTEST_SKIP() << "the devices are the prefix's registry entries";
     const char isdn[] = "ISDN";
-    setLocalMachine("System\\Lumora\\RasDevices", "AVM ISDN-Controller", REG_SZ, isdn,
+    lumora_test::setMachineValue("System\\Lumora\\RasDevices", "AVM ISDN-Controller", REG_SZ, isdn,
                     sizeof isdn);
     const char modem[] = "Standard-28800-bps-Modem";
-    setLocalMachine("Enum\\Root\\Modem\\STDMOD", "FriendlyName", REG_SZ, modem, sizeof modem);
-    setLocalMachine("System\\CurrentControlSet\\Services\\Class\\Modem\\STDMOD", "DriverDesc",
+    lumora_test::setMachineValue("Enum\\Root\\Modem\\STDMOD", "FriendlyName", REG_SZ, modem, sizeof modem);
+    lumora_test::setMachineValue("System\\CurrentControlSet\\Services\\Class\\Modem\\STDMOD", "DriverDesc",
                     REG_SZ, modem, sizeof modem);
     EXPECT_EQ(listRasDevices(), "Standard-28800-bps-Modem\tAVM ISDN-Controller");
     EXPECT_EQ(maxDeviceNameLength(), std::strlen(modem));

@@ -69,7 +69,7 @@ TEST_F(Dial, EachLineFailureEndsAtConnectDeviceWithItsError) {
                                                    {"noanswer", ERROR_NO_ANSWER}};
     for (const auto& [line, error] : cases) {
         SCOPED_TRACE(line);
-        setText("System\\Lumora\\Provider", "Line", line);
+        setMachineText("System\\Lumora\\Provider", "Line", line);
         EXPECT_EQ(dialEvents(),
                   prefixOf({RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice}, error));
         // A failed dial is no connection, but its handle tells what happened until hung up.
@@ -93,7 +93,7 @@ TEST_F(Dial, Windows98KnowsNoStartOfAuthentication) {
 }
 
 TEST_F(Dial, WrongPasswordIsRefusedWith691AfterAuthentication) {
-    setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
+    setMachineText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     EXPECT_EQ(dialEvents("kunde", "falsch"),
               prefixOf({RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice,
                         RASCS_DeviceConnected, RASCS_AllDevicesConnected, kStartAuthentication,
@@ -108,7 +108,7 @@ TEST_F(Dial, WrongPasswordIsRefusedWith691AfterAuthentication) {
 }
 
 TEST_F(Dial, SynchronousDialReturnsTheOutcome) {
-    setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
+    setMachineText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     RASDIALPARAMSA p = dialParams("Provider", "kunde", "falsch");
     HRASCONN connection = nullptr;
     EXPECT_EQ(RasDialA(nullptr, nullptr, &p, 0, nullptr, &connection),
@@ -211,7 +211,7 @@ TEST_F(Dial, RasdialHandsAnAutoDialEntryToItsFunction) {
 // On Windows 2000 an entry with a custom-dial library is dialled through it; the refusal it
 // reports is rasdial's error.
 TEST_F(Dial, RasdialHandsACustomDialEntryToItsLibrary) {
-    setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
+    setMachineText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     RASENTRYA entry{};
     entry.dwSize = sizeof entry;
     DWORD size = sizeof entry;
@@ -225,14 +225,14 @@ TEST_F(Dial, RasdialHandsACustomDialEntryToItsLibrary) {
     EXPECT_EQ(connectionNames(), std::vector<std::string>{"Provider"});
     lumora_test::runProgram("rasdial", {"Provider", "/disconnect"});
 
-    setText("System\\Lumora\\Provider\\Accounts", "kunde", "anders");
+    setMachineText("System\\Lumora\\Provider\\Accounts", "kunde", "anders");
     const auto refused = lumora_test::runProgram("rasdial", {"Provider"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("Remotezugriffsfehler 691"), std::string::npos) << refused.out;
 }
 
 TEST_F(Dial, RasdialReportsAWrongPasswordWithItsGermanText) {
-    setText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
+    setMachineText("System\\Lumora\\Provider\\Accounts", "kunde", "geheim");
     const auto refused = lumora_test::runProgram("rasdial", {"Provider", "kunde", "falsch"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("Remotezugriffsfehler 691 - Der Zugriff wurde verweigert, da "

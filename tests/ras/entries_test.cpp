@@ -161,10 +161,10 @@ TEST(RasEntries, DialParamsAreSavedWithOrWithoutThePassword) {
 }
 
 TEST(RasEntries, DevicesComeFromTheModemKeysAndTheConfiguredList) {
-    setText("System\\CurrentControlSet\\Services\\Class\\Modem\\STDMOD", "DriverDesc",
+    setMachineText("System\\CurrentControlSet\\Services\\Class\\Modem\\STDMOD", "DriverDesc",
             "Standardmodem");
-    setText("Enum\\Root\\Modem\\STDMOD", "FriendlyName", "Standard-28800-bps-Modem");
-    setText("System\\Lumora\\RasDevices", "AVM ISDN-Controller", "ISDN");
+    setMachineText("Enum\\Root\\Modem\\STDMOD", "FriendlyName", "Standard-28800-bps-Modem");
+    setMachineText("System\\Lumora\\RasDevices", "AVM ISDN-Controller", "ISDN");
     DWORD size = 0;
     DWORD count = 0;
     EXPECT_EQ(RasEnumDevicesA(nullptr, &size, &count), static_cast<DWORD>(ERROR_BUFFER_TOO_SMALL));

@@ -16,29 +16,15 @@
 #include <utility>
 #include <vector>
 
+#include "machine_registry.h"
+
 namespace ras_test {
 
-inline void setProviderNumber(const char* name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-inline void setText(const char* path, const char* name, const char* value) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(std::strlen(value) + 1));
-    RegCloseKey(key);
-}
+using lumora_test::setMachineText;
+using lumora_test::setProviderNumber;
 
 inline void setWindowsVersion(const char* version) {
-    setText("System\\Lumora", "WindowsVersion", version);
+    setMachineText("System\\Lumora", "WindowsVersion", version);
 }
 
 inline void makeEntry(const char* name, const char* device = "Simuliertes Modem") {

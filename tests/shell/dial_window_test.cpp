@@ -35,6 +35,8 @@
 #include "skins.h"
 #include "status_pages.h"
 #include "test_names.h"
+#include "dial_entry.h"
+#include "machine_registry.h"
 #include "testenv.h"
 #include "window_support.h"
 #include "toolkit.h"
@@ -52,17 +54,10 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 constexpr const char* kDevice = "Simuliertes Modem";
-constexpr const char* kProvider = "System\\Lumora\\Provider";
-
-void setProviderNumber(const char* name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProvider, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
+// The system's text of a refused logon (691), as the error page shows it.
+constexpr const char* kRefused =
+    "Der Zugriff wurde verweigert, da Benutzername und/oder Kennwort in der Dom\xE4ne "
+    "ung\xFCltig ist.";
 
 class DialWindowTest : public ::testing::Test {
 protected:
@@ -98,13 +93,13 @@ protected:
         regWriteString(key.c_str(), "UserName", scrambleText("kunde").c_str());
         regWriteString(key.c_str(), "Password", scrambleText("geheim").c_str());
 
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\Lumora\\Provider\\Accounts");
-        regWriteString("System\\Lumora\\Provider\\Accounts", "kunde", "geheim", HKEY_LOCAL_MACHINE);
-        regWriteString(kProvider, "Line", "answer", HKEY_LOCAL_MACHINE);
-        setProviderNumber("StepDelay", 150);
-        setProviderNumber("LogonPrompt", 0);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, lumora_test::kProviderAccountsKey);
+        regWriteString(lumora_test::kProviderAccountsKey, "kunde", "geheim", HKEY_LOCAL_MACHINE);
+        regWriteString(lumora_test::kProviderKey, "Line", "answer", HKEY_LOCAL_MACHINE);
+        lumora_test::setProviderNumber("StepDelay", 150);
+        lumora_test::setProviderNumber("LogonPrompt", 0);
         ASSERT_TRUE(loadRasApi());
-        makeEntry();
+        makeDialEntry(entry_.c_str(), kDevice);
     }
 
     void TearDown() override {
@@ -114,18 +109,6 @@ protected:
         const std::string connected = getConnectedEntries();
         if (!connected.empty()) closeRasConnection(connected.c_str());
         fs::current_path(before_);
-    }
-
-    void makeEntry() {
-        RASENTRYA* entry = nullptr;
-        DWORD size = 0;
-        ASSERT_TRUE(getEntryProperties("", &entry, &size));
-        std::strcpy(entry->szLocalPhoneNumber, "0191011");
-        std::strcpy(entry->szDeviceType, "modem");
-        std::strcpy(entry->szDeviceName, kDevice);
-        EXPECT_EQ(rasApi().pRasSetEntryProperties(nullptr, entry_.c_str(), entry, size, nullptr, 0),
-                  0u);
-        std::free(entry);
     }
 
     // Starts the browser center as the program does; returns its browser window (which shows the
@@ -261,11 +244,8 @@ TEST_F(DialWindowTest, DialFailAgainConnectAndHangUp) {
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(contains(progress, rasStateText(RASCS_ConnectDevice)))
         << ::testing::PrintToString(progress);
-    const std::string refused =
-        "Der Zugriff wurde verweigert, da Benutzername und/oder Kennwort in der Dom\xE4ne "
-        "ung\xFCltig ist.";
-    EXPECT_EQ(popup->elementText(PagePane::Extra, "IDC_RAS_ERROR"), refused);
-    EXPECT_EQ(app_->settings().lastConnectionError(), refused);
+    EXPECT_EQ(popup->elementText(PagePane::Extra, "IDC_RAS_ERROR"), kRefused);
+    EXPECT_EQ(app_->settings().lastConnectionError(), kRefused);
     EXPECT_TRUE(getConnectedEntries().empty());
     EXPECT_FALSE(screenshot(popup, "discon").empty());
 
@@ -293,21 +273,20 @@ TEST_F(DialWindowTest, BusyLineAndLogonPromptEndInTheErrorPage) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
 
-    regWriteString(kProvider, "Line", "busy", HKEY_LOCAL_MACHINE);
+    regWriteString(lumora_test::kProviderKey, "Line", "busy", HKEY_LOCAL_MACHINE);
     clickLink(window, ui::PaneId::Portal, "OLECMDID_CONNECT");
     ASSERT_TRUE(waitFor([&] { return popupShowing("discon.htm") != nullptr; }));
     EXPECT_EQ(popupShowing("discon.htm")->elementText(PagePane::Extra, "IDC_RAS_ERROR"),
               "Die Telefonleitung ist besetzt.");
 
     // The provider asks for a logon in a window of its own: the dial is given up as refused.
-    regWriteString(kProvider, "Line", "answer", HKEY_LOCAL_MACHINE);
-    setProviderNumber("LogonPrompt", 1);
+    regWriteString(lumora_test::kProviderKey, "Line", "answer", HKEY_LOCAL_MACHINE);
+    lumora_test::setProviderNumber("LogonPrompt", 1);
     clickLink(popupShowing("discon.htm"), ui::PaneId::Extra, "aufbauen.htm");
     ASSERT_TRUE(waitFor([&] { return popupShowing("aufbauen.htm") != nullptr; }));
     ASSERT_TRUE(waitFor([&] { return popupShowing("discon.htm") != nullptr; }));
     EXPECT_EQ(popupShowing("discon.htm")->elementText(PagePane::Extra, "IDC_RAS_ERROR"),
-              "Der Zugriff wurde verweigert, da Benutzername und/oder Kennwort in der Dom\xE4ne "
-              "ung\xFCltig ist.");
+              kRefused);
     EXPECT_TRUE(waitFor([&] { return getConnectedEntries().empty(); }));
     EXPECT_TRUE(iconIs(window, "connect.gif"));
 }

@@ -3,6 +3,7 @@
 #include "skins.h"
 
 #include "packed_archives.h"
+#include "packed_archive.h"
 #include "testenv.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,6 @@ namespace {
 void writeFile(const std::string& path, const std::string& content) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
-// An archive in the packed format: the header block, then name length, name, size and data.
-std::string packed(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string archive(520, '\0');
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) archive += static_cast<char>((v >> (8 * i)) & 0xff);
-    };
-    for (const auto& [name, content] : entries) {
-        put32(static_cast<std::uint32_t>(name.size() + 1));
-        archive += name;
-        archive += '\0';
-        put32(static_cast<std::uint32_t>(content.size()));
-        archive += content;
-    }
-    return archive;
 }
 
 bool sameRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
@@ -113,7 +98,7 @@ TEST_F(SkinsTest, MissingSkinIniKeepsTheLayoutUnderTheNewName) {
 
 TEST_F(SkinsTest, ArchiveIsUnpackedOnceAndTheSkinListedOnce) {
     writeFile(install + "green.dat",
-              packed({{"skin.ini", "[Portal]\nURL=p.htm\n"}, {"img\\a.gif", "GIF89a"}}));
+              lumora_test::packedArchive({{"skin.ini", "[Portal]\nURL=p.htm\n"}, {"img\\a.gif", "GIF89a"}}));
     const SkinLayout* first = store.findOrLoadSkin("green");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->m_PortalOnlineUrl, folder("green") + "p.htm");
@@ -153,7 +138,7 @@ TEST_F(SkinsTest, NewWindowOfAnUnknownSkinGetsTheApplicationLayout) {
 }
 
 TEST_F(SkinsTest, RefreshReplacesTheListedLayoutOrAddsIt) {
-    writeFile(install + "red.dat", packed({{"skin.ini", "[Portal]\nURL=old.htm\n"}}));
+    writeFile(install + "red.dat", lumora_test::packedArchive({{"skin.ini", "[Portal]\nURL=old.htm\n"}}));
     ASSERT_NE(store.findOrLoadSkin("red"), nullptr);
     SkinLayout fresh;
     fresh.m_SkinName = "red";
