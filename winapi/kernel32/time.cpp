@@ -82,3 +82,43 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
 }
 
 }  // extern "C"
+
+// FILETIME counts 100 ns ticks since 1601; the local form is shifted by the zone's offset at
+// that moment.
+extern "C" {
+
+BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime) {
+    if (!lpFileTime || !lpSystemTime || (lpFileTime->dwHighDateTime & 0x80000000u)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(lpFileTime->dwHighDateTime) << 32) | lpFileTime->dwLowDateTime;
+    const long long seconds = static_cast<long long>(ticks / 10000000ULL) - 11644473600LL;
+    const time_t unix = static_cast<time_t>(seconds);
+    tm parts{};
+    if (!gmtime_r(&unix, &parts)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    fillSystemTime(parts, static_cast<long>(ticks % 10000000ULL) * 100, lpSystemTime);
+    return TRUE;
+}
+
+BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) {
+    if (!lpFileTime || !lpLocalFileTime) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(lpFileTime->dwHighDateTime) << 32) | lpFileTime->dwLowDateTime;
+    const time_t unix = static_cast<time_t>(static_cast<long long>(ticks / 10000000ULL) - 11644473600LL);
+    tm local{};
+    localtime_r(&unix, &local);
+    const long long shifted = static_cast<long long>(ticks) + static_cast<long long>(local.tm_gmtoff) * 10000000LL;
+    lpLocalFileTime->dwLowDateTime = static_cast<DWORD>(shifted);
+    lpLocalFileTime->dwHighDateTime = static_cast<DWORD>(static_cast<unsigned long long>(shifted) >> 32);
+    return TRUE;
+}
+
+}  // extern "C"
