@@ -353,7 +353,9 @@ LONG igetresponse(const ExtenderCall& call) {
     if (size <= 1) return call.returnText("NONE");
     std::vector<char> text(size + 1, '\0');
     if (!InternetGetLastResponseInfoA(&code, text.data(), &size) || size == 0) return call.returnText("NONE");
-    return call.returnText(std::to_string(code) + ": " + std::string(text.data(), size));
+    std::string response(text.data(), size);
+    while (!response.empty() && (response.back() == '\n' || response.back() == '\r')) response.pop_back();
+    return call.returnText(std::to_string(code) + ": " + response);
 }
 
 LONG ihttpheaders(const ExtenderCall& call) {

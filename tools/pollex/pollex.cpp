@@ -3,7 +3,7 @@
 // system; it speaks only the extender entry protocol: the table query with its version words,
 // the description, one entry call per use of a word, and the result callback.
 //
-//   pollex SCRIPT                      run a script (see README: "pollex scripts")
+//   pollex SCRIPT [NAME=VALUE...]      run a script with these variables set (README: "pollex")
 //   pollex --call LIB WORD [ARG...]    load LIB and call one word with up to five arguments
 //
 // Every callback is printed to standard error as "callback status=S type=T number=N text=X".
@@ -187,13 +187,12 @@ bool tokenize(const std::string& line, const std::map<std::string, std::string>&
     return true;
 }
 
-int runScript(const char* path, const char* entryName) {
+int runScript(const char* path, const char* entryName, std::map<std::string, std::string> variables) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "pollex: cannot read %s\n", path);
         return 2;
     }
-    std::map<std::string, std::string> variables;
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -286,9 +285,20 @@ int main(int argc, char** argv) {
         std::printf("%s\n", result.status < 0 ? result.text.c_str() : resultText(result).c_str());
         return result.status < 0 ? 1 : 0;
     }
-    if (argc == 2 && argv[1][0] != '-') return runScript(argv[1], PXL_ENTRY_NAME);
+    if (argc >= 2 && argv[1][0] != '-') {
+        std::map<std::string, std::string> variables;
+        for (int i = 2; i < argc; ++i) {
+            const char* equals = std::strchr(argv[i], '=');
+            if (!equals || equals == argv[i]) {
+                std::fprintf(stderr, "pollex: %s is not NAME=VALUE\n", argv[i]);
+                return 2;
+            }
+            variables[std::string(argv[i], static_cast<size_t>(equals - argv[i]))] = equals + 1;
+        }
+        return runScript(argv[1], PXL_ENTRY_NAME, std::move(variables));
+    }
     std::fprintf(stderr,
-                 "usage: pollex SCRIPT\n"
+                 "usage: pollex SCRIPT [NAME=VALUE...]\n"
                  "       pollex --call LIBRARY WORD [ARG...]   (up to five arguments)\n");
     return 2;
 }

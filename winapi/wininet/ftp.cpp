@@ -93,10 +93,32 @@ BOOL pathCommand(HINTERNET hConnect, LPCSTR path, const char* verb) {
     return runCommands(connection, {std::string(verb) + " " + ftpPath(*connection, path)}) ? TRUE : FALSE;
 }
 
-size_t toFile(char* data, size_t size, size_t count, void* file) {
+struct Download {
+    HANDLE file;
+    bool ascii;
+    bool lastWasCr = false;
+};
+
+// libcurl hands an ASCII download over with Unix line ends; WinInet keeps the network's CR LF,
+// so a line feed gets its carriage return back.
+size_t toFile(char* data, size_t size, size_t count, void* target) {
+    auto* download = static_cast<Download*>(target);
+    const size_t n = size * count;
+    std::string converted;
+    const char* out = data;
+    size_t length = n;
+    if (download->ascii) {
+        converted.reserve(n + n / 16);
+        for (size_t i = 0; i < n; ++i) {
+            if (data[i] == '\n' && !download->lastWasCr) converted += '\r';
+            converted += data[i];
+            download->lastWasCr = data[i] == '\r';
+        }
+        out = converted.data();
+        length = converted.size();
+    }
     DWORD written = 0;
-    const DWORD n = static_cast<DWORD>(size * count);
-    return WriteFile(static_cast<HANDLE>(file), data, n, &written, nullptr) && written == n ? n : 0;
+    return WriteFile(download->file, out, static_cast<DWORD>(length), &written, nullptr) && written == length ? n : 0;
 }
 
 size_t fromFile(char* data, size_t size, size_t count, void* file) {
@@ -245,8 +267,9 @@ BOOL WINAPI FtpGetFileA(HINTERNET hConnect, LPCSTR lpszRemoteFile, LPCSTR lpszNe
                               dwFlagsAndAttributes ? dwFlagsAndAttributes : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     CURL* easy = ftpEasy(connection, pathUrl(*connection, ftpPath(*connection, lpszRemoteFile), false), dwFlags);
+    Download download{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII};
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &toFile);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, file);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download);
     reportStatus(connection, INTERNET_STATUS_RECEIVING_RESPONSE);
     const CURLcode result = curl_easy_perform(easy);
     curl_easy_cleanup(easy);

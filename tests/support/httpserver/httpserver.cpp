@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -55,6 +56,7 @@ void setTimeouts(Native s, int seconds) {
 // reading or writing cannot keep a connection thread alive for ever.
 constexpr int kConnectionTimeoutSeconds = 30;
 constexpr std::size_t kMaxRequest = 64 * 1024;
+constexpr std::uint64_t kMaxBody = 16 * 1024 * 1024;
 constexpr std::size_t kChunk = 256 * 1024;
 
 Native native(std::uintptr_t s) { return static_cast<Native>(s); }
@@ -312,6 +314,17 @@ void HttpTestServer::serve(Socket clientSocket) {
         const int n = static_cast<int>(recv(client, buffer, sizeof buffer, 0));
         if (n <= 0) break;
         request.append(buffer, static_cast<std::size_t>(n));
+    }
+    // A body announced by Content-Length is read and kept with its head (a form post's bytes).
+    if (const std::size_t headEnd = request.find("\r\n\r\n"); headEnd != std::string::npos) {
+        const std::uint64_t announced =
+            std::strtoull(headerValue(request.substr(0, headEnd + 2), "Content-Length").c_str(), nullptr, 10);
+        const std::uint64_t total = headEnd + 4 + std::min<std::uint64_t>(announced, kMaxBody);
+        while (request.size() < total) {
+            const int n = static_cast<int>(recv(client, buffer, sizeof buffer, 0));
+            if (n <= 0) break;
+            request.append(buffer, static_cast<std::size_t>(n));
+        }
     }
     std::function<void(const std::string&)> observer;
     {

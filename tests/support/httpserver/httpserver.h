@@ -62,7 +62,8 @@ public:
     // their modification time as Last-Modified; anything else is 404.
     void serveDirectory(const std::string& hostFolder);
 
-    // Every request as received (request line and head, byte for byte), oldest first.
+    // Every request as received (request line, head and a body announced by Content-Length,
+    // byte for byte), oldest first.
     std::vector<std::string> requests() const;
     void clearRequests();
     // Called on a connection thread with each request as it arrives.
