@@ -5,6 +5,7 @@
 #include <ras.h>
 #include <raserror.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -182,7 +183,7 @@ LONG iurlcode(const ExtenderCall& call, bool decode) {
     }
     keepError();
     if (!ok) return fail(call, 329);
-    return call.returnText(std::string(buffer.data(), size));
+    return call.returnText(std::string(buffer.data(), strnlen(buffer.data(), std::min<size_t>(buffer.size(), size + 1))));
 }
 
 }  // namespace pxnet

@@ -42,7 +42,8 @@ std::string currentFolder(HINTERNET connection) {
         size = static_cast<DWORD>(buffer.size());
         if (!FtpGetCurrentDirectoryA(connection, buffer.data(), &size)) return "";
     }
-    return std::string(buffer.data(), size);
+    // The length is taken from the text: not every WinInet counts the same way.
+    return std::string(buffer.data(), strnlen(buffer.data(), std::min<size_t>(buffer.size(), size + 1)));
 }
 
 // '*' and '?' wildcards; letter case is ignored unless the match is exact.

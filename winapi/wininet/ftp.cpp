@@ -121,11 +121,39 @@ size_t toFile(char* data, size_t size, size_t count, void* target) {
     return WriteFile(download->file, out, static_cast<DWORD>(length), &written, nullptr) && written == length ? n : 0;
 }
 
-size_t fromFile(char* data, size_t size, size_t count, void* file) {
+struct Upload {
+    HANDLE file;
+    bool ascii;
+    bool heldCr = false;  // a CR at the end of the last block, waiting to see what follows
+};
+
+// libcurl turns every line feed of an ASCII upload into CR LF; WinInet sends the file's bytes,
+// so the CR of each CR LF is left out here for libcurl to put back.
+size_t fromFile(char* data, size_t size, size_t count, void* source) {
+    auto* upload = static_cast<Upload*>(source);
+    const size_t room = size * count;
     DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(file), data, static_cast<DWORD>(size * count), &got, nullptr))
+    if (!upload->ascii) {
+        if (!ReadFile(upload->file, data, static_cast<DWORD>(room), &got, nullptr)) return CURL_READFUNC_ABORT;
+        return got;
+    }
+    std::string block(room > 1 ? room - 1 : 1, '\0');
+    if (!ReadFile(upload->file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
         return CURL_READFUNC_ABORT;
-    return got;
+    size_t out = 0;
+    if (upload->heldCr && (got == 0 || block[0] != '\n')) data[out++] = '\r';
+    upload->heldCr = false;
+    for (DWORD i = 0; i < got; ++i) {
+        if (block[i] == '\r') {
+            if (i + 1 == got) {
+                upload->heldCr = true;
+                continue;
+            }
+            if (block[i + 1] == '\n') continue;
+        }
+        data[out++] = block[i];
+    }
+    return out;
 }
 
 size_t toText(char* data, size_t size, size_t count, void* text) {
@@ -298,8 +326,9 @@ BOOL WINAPI FtpPutFileA(HINTERNET hConnect, LPCSTR lpszLocalFile, LPCSTR lpszNew
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     CURL* easy = ftpEasy(connection, pathUrl(*connection, ftpPath(*connection, lpszNewRemoteFile), false), dwFlags);
     curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+    Upload upload{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII};
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, &fromFile);
-    curl_easy_setopt(easy, CURLOPT_READDATA, file);
+    curl_easy_setopt(easy, CURLOPT_READDATA, &upload);
     reportStatus(connection, INTERNET_STATUS_SENDING_REQUEST);
     const CURLcode result = curl_easy_perform(easy);
     curl_easy_cleanup(easy);

@@ -211,7 +211,7 @@ TEST_F(Extender, FtpFoldersTransfersFindsActiveAndPassive) {
                          "get missing 0 550: 550 /incoming/nothing.bin is not retrievable.", "rename 1",
                          "streamed up 1", "streamed down 1", "found /incoming/renamed.bin", "found []",
                          "ERROR -1 325: FindInit already Open. Cannot have more than FindInit handle open at a time"}) +
-                      "found case-blind /incoming/text.txt\t12\t" + dateOf(run.output, "text.txt\t12\t") + "\n" +
+                      "found case-blind /incoming/text.txt\t10\t" + dateOf(run.output, "text.txt\t10\t") + "\n" +
                       lines({"found /incoming/deeper/more.txt"}) + "local " + data + "\\data.bin\n" +
                       lines({"local []", "delete 1", "rmdir full 0",
                              "ERROR -1 315: Wrong access type - specify 0 for WRITE or 1 for READ",
@@ -220,6 +220,8 @@ TEST_F(Extender, FtpFoldersTransfersFindsActiveAndPassive) {
         EXPECT_TRUE(readFile(local + "/data.bin") == binary) << "readFile(local + \"/data.bin\")";
         EXPECT_TRUE(readFile(local + "/streamed.bin") == binary) << "readFile(local + \"/streamed.bin\")";
         EXPECT_TRUE(readFile(root + "/incoming/streamed.bin") == binary) << "readFile(root + \"/incoming/streamed.bin\")";
+        // ASCII both ways: the server stores its own line ends, the download has CR LF again.
+        EXPECT_EQ(readFile(root + "/incoming/text.txt"), "eins\nzwei\n");
         EXPECT_EQ(readFile(local + "/text.txt"), "eins\r\nzwei\r\n");
         EXPECT_FALSE(fs::exists(local + "/nothing.bin")) << "a failed download leaves no file behind";
         fs::remove_all(root + "/incoming");

@@ -1,0 +1,16 @@
+# Checks that a Windows library exports exactly the names given, as objdump -p lists them.
+#   cmake -DOBJDUMP=... -DLIBRARY=... -DEXPECTED="name1;name2" -P check_exports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "objdump -p ${LIBRARY} failed")
+endif()
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)*" table "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+set(names "")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL EXPECTED)
+  message(FATAL_ERROR "${LIBRARY} exports \"${names}\" instead of \"${EXPECTED}\"")
+endif()
