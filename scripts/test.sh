@@ -40,6 +40,14 @@ if build wine-tests; then
   read -r -a binaries < <(tr ';' ' ' < build/wine-tests/windows-tests.txt)
   read -r windows_passed failed < <(scripts/wine-tests.sh build/wine-tests/bin "${binaries[@]}" | tail -n 1)
   windows_failed=$((windows_failed + failed))
+  # The extender's scripts run by the Windows pollex under Wine, from the Linux test binary that
+  # starts the servers.
+  echo "== test windows extender scripts (Wine)"
+  if ctest --preset linux -R UnderWine --output-on-failure; then
+    windows_passed=$((windows_passed + 2))
+  else
+    windows_failed=$((windows_failed + 1))
+  fi
 else
   windows_failed=$((windows_failed + 1))
 fi
