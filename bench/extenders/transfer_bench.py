@@ -9,7 +9,7 @@
              (difference; aim: within 1 MiB, so independent of the file size)
 
 Usage: bench/extenders/transfer_bench.py [BINDIR] [MiB]   (defaults: build/linux/bin, 256)
-Each figure is the median of three runs; the machine should be otherwise idle. Needs Debian's
+Each figure is the median of five runs; the machine should be otherwise idle. Needs Debian's
 python3-pyftpdlib (this script runs on /usr/bin/python3 for it).
 """
 import os
@@ -20,12 +20,15 @@ import sys
 import tempfile
 import time
 
-REPEATS = 3
+REPEATS = 5
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
-def run(command, env):
-    """Wall time in seconds and peak resident memory in KiB of one command."""
+def run(command, env, output=None):
+    """Wall time in seconds and peak resident memory in KiB of one command. The file it writes is
+    removed first, so that no run pays for truncating the last one's."""
+    if output and os.path.exists(output):
+        os.remove(output)
     start = time.perf_counter()
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
@@ -78,6 +81,9 @@ def main():
             part = os.path.join(work, what + ".pxl")
             with open(part, "w") as out:
                 out.write("\n".join(keep) + "\n")
+            for old in {"ftp": ["ftp.bin"], "http": ["http.bin"]}.get(what, ["ftp.bin", "http.bin"]):
+                if os.path.exists(os.path.join(work, old)):
+                    os.remove(os.path.join(work, old))
             return run([pollex, part, "FTP=" + ftp_host, "BASE=" + base, "NAME=" + name, "OUT=" + work], env)
 
         def median_time(command_or_fn):
@@ -89,13 +95,14 @@ def main():
         write_random(os.path.join(served, "small.bin"), 16 << 20)
         size = mib << 20
 
-        curl_ftp = median_time(lambda: run(["curl", "-s", "-o", os.path.join(work, "c.bin"), "ftp://%s/%s" % (ftp_host, big)], env))
+        curl_ftp = median_time(lambda: run(["curl", "-s", "-o", os.path.join(work, "c.bin"), "ftp://%s/%s" % (ftp_host, big)], env, os.path.join(work, "c.bin")))
         ours_ftp = median_time(lambda: extender(big, "ftp"))
-        curl_http = median_time(lambda: run(["curl", "-s", "-o", os.path.join(work, "c.bin"), base + big], env))
+        if os.path.getsize(os.path.join(work, "ftp.bin")) != size:
+            sys.exit("benchmark: the FTP download has the wrong size")
+        curl_http = median_time(lambda: run(["curl", "-s", "-o", os.path.join(work, "c.bin"), base + big], env, os.path.join(work, "c.bin")))
         ours_http = median_time(lambda: extender(big, "http"))
-        for name in ("ftp.bin", "http.bin"):
-            if os.path.getsize(os.path.join(work, name)) != size:
-                sys.exit("benchmark: %s has the wrong size" % name)
+        if os.path.getsize(os.path.join(work, "http.bin")) != size:
+            sys.exit("benchmark: the HTTP download has the wrong size")
         small_rss = max(extender("small.bin", "both")[1] for _ in range(REPEATS))
         big_rss = max(extender(big, "both")[1] for _ in range(REPEATS))
 

@@ -46,7 +46,6 @@ constexpr DWORD kUnload = 99;
 constexpr DWORD kDescription = 100;
 constexpr LONG kErrorLevelArgument = -1;
 constexpr LONG kErrorLevelProtocol = -2;
-constexpr LONG kCancelledStatus = -5;
 
 // One use of a word: the host's callback with its context and the script's argument texts.
 class ExtenderCall {

@@ -155,12 +155,10 @@ LONG iftptransfer(const ExtenderCall& call, bool get) {
     const long long flags = call.number(5);
     const DWORD type = transferType(flags & ~4LL);
     if (!type) return fail(call, 319);
-    state().transferConnection = connection;
     const BOOL result = get ? FtpGetFileA(connection, call.arg(2), call.arg(3), (flags & 4) != 0,
                                           FILE_ATTRIBUTE_NORMAL, type, 0)
                             : FtpPutFileA(connection, call.arg(2), call.arg(3), type, 0);
     keepError();
-    state().transferConnection = nullptr;
     return call.returnNumber(result && !serverRefused() ? 1 : 0);
 }
 

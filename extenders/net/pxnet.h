@@ -51,9 +51,6 @@ struct State {
     DWORD lastError = 0;
     bool firstQueryDone = false;
     bool versionAccepted = false;
-    bool cancelled = false;      // the progress dialog's Cancel was pressed
-    HWND dialog = nullptr;
-    HINTERNET transferConnection = nullptr;
     FtpSearch* ftpSearch = nullptr;
     LocalSearch* localSearch = nullptr;
 };

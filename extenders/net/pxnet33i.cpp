@@ -176,11 +176,6 @@ extern "C" LONG WINAPI PXLExtender(HWND window, DWORD_PTR unused, DWORD_PTR cont
     (void)window;
     (void)unused;
     State& s = state();
-    // A transfer the progress dialog cancelled fails the next use of the extender without an answer.
-    if (s.cancelled) {
-        s.cancelled = false;
-        return kCancelledStatus;
-    }
     const DWORD id = function & 0xffff;
     const ExtenderCall call(callback, contextA, contextB, hostBuffer, a1, a2, a3, a4, a5);
     if (id == 11) return call.returnNumber(static_cast<LONG>(s.lastError));

@@ -39,7 +39,6 @@ public:
 
 class Session : public InternetObject {
 public:
-    DWORD accessType = INTERNET_OPEN_TYPE_DIRECT;
     std::string proxy, bypass;
 };
 
@@ -88,9 +87,6 @@ std::shared_ptr<Session> sessionOf(const std::shared_ptr<InternetObject>& object
 
 // Calls the status callback of the object (or the nearest ancestor that has one).
 void reportStatus(const std::shared_ptr<InternetObject>& object, DWORD status);
-
-// The thread's last server response (FTP replies, the HTTP status line).
-void setLastResponse(DWORD code, std::string text);
 
 // A prepared libcurl handle for a transfer of `object`: agent, proxy, time-outs, TLS checks.
 CURL* newEasy(const std::shared_ptr<InternetObject>& object, const std::string& url);

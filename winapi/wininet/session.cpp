@@ -142,11 +142,6 @@ void reportStatus(const std::shared_ptr<InternetObject>& object, DWORD status) {
         object->statusCallback(object->handle, object->context, status, nullptr, 0);
 }
 
-void setLastResponse(DWORD code, std::string text) {
-    lastResponseCode = code;
-    lastResponseText = std::move(text);
-}
-
 DWORD errorOf(CURLcode code) {
     switch (code) {
     case CURLE_OK: return ERROR_SUCCESS;
@@ -278,7 +273,6 @@ HINTERNET WINAPI InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpsz
     }
     auto session = std::make_shared<Session>();
     session->type = INTERNET_HANDLE_TYPE_INTERNET;
-    session->accessType = dwAccessType;
     session->flags = dwFlags;
     session->userAgent = lpszAgent ? lpszAgent : "";
     switch (dwAccessType) {
