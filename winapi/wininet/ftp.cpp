@@ -4,6 +4,7 @@
 // connection was opened, binary or ASCII as the caller asks (the server converts line ends).
 #include "internet.h"
 
+#include "line_ends.h"
 #include "transfer.h"
 
 #include <algorithm>
@@ -96,11 +97,9 @@ BOOL pathCommand(HINTERNET hConnect, LPCSTR path, const char* verb) {
 struct Download {
     HANDLE file;
     bool ascii;
-    bool lastWasCr = false;
+    AsciiDownload lineEnds;
 };
 
-// libcurl hands an ASCII download over with Unix line ends; WinInet keeps the network's CR LF,
-// so a line feed gets its carriage return back.
 size_t toFile(char* data, size_t size, size_t count, void* target) {
     auto* download = static_cast<Download*>(target);
     const size_t n = size * count;
@@ -108,12 +107,7 @@ size_t toFile(char* data, size_t size, size_t count, void* target) {
     const char* out = data;
     size_t length = n;
     if (download->ascii) {
-        converted.reserve(n + n / 16);
-        for (size_t i = 0; i < n; ++i) {
-            if (data[i] == '\n' && !download->lastWasCr) converted += '\r';
-            converted += data[i];
-            download->lastWasCr = data[i] == '\r';
-        }
+        download->lineEnds.convert(data, n, converted);
         out = converted.data();
         length = converted.size();
     }
@@ -124,11 +118,9 @@ size_t toFile(char* data, size_t size, size_t count, void* target) {
 struct Upload {
     HANDLE file;
     bool ascii;
-    bool heldCr = false;  // a CR at the end of the last block, waiting to see what follows
+    AsciiUpload lineEnds;
 };
 
-// libcurl turns every line feed of an ASCII upload into CR LF; WinInet sends the file's bytes,
-// so the CR of each CR LF is left out here for libcurl to put back.
 size_t fromFile(char* data, size_t size, size_t count, void* source) {
     auto* upload = static_cast<Upload*>(source);
     const size_t room = size * count;
@@ -137,23 +129,11 @@ size_t fromFile(char* data, size_t size, size_t count, void* source) {
         if (!ReadFile(upload->file, data, static_cast<DWORD>(room), &got, nullptr)) return CURL_READFUNC_ABORT;
         return got;
     }
+    // One byte of room stays free for a CR held back from the last block.
     std::string block(room > 1 ? room - 1 : 1, '\0');
     if (!ReadFile(upload->file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
         return CURL_READFUNC_ABORT;
-    size_t out = 0;
-    if (upload->heldCr && (got == 0 || block[0] != '\n')) data[out++] = '\r';
-    upload->heldCr = false;
-    for (DWORD i = 0; i < got; ++i) {
-        if (block[i] == '\r') {
-            if (i + 1 == got) {
-                upload->heldCr = true;
-                continue;
-            }
-            if (block[i + 1] == '\n') continue;
-        }
-        data[out++] = block[i];
-    }
-    return out;
+    return upload->lineEnds.convert(block.data(), got, got == 0, data);
 }
 
 size_t toText(char* data, size_t size, size_t count, void* text) {
@@ -295,7 +275,7 @@ BOOL WINAPI FtpGetFileA(HINTERNET hConnect, LPCSTR lpszRemoteFile, LPCSTR lpszNe
                               dwFlagsAndAttributes ? dwFlagsAndAttributes : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     CURL* easy = ftpEasy(connection, pathUrl(*connection, ftpPath(*connection, lpszRemoteFile), false), dwFlags);
-    Download download{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII};
+    Download download{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII, {}};
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &toFile);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download);
     reportStatus(connection, INTERNET_STATUS_RECEIVING_RESPONSE);
@@ -326,7 +306,7 @@ BOOL WINAPI FtpPutFileA(HINTERNET hConnect, LPCSTR lpszLocalFile, LPCSTR lpszNew
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     CURL* easy = ftpEasy(connection, pathUrl(*connection, ftpPath(*connection, lpszNewRemoteFile), false), dwFlags);
     curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
-    Upload upload{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII};
+    Upload upload{file, (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII, {}};
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, &fromFile);
     curl_easy_setopt(easy, CURLOPT_READDATA, &upload);
     reportStatus(connection, INTERNET_STATUS_SENDING_REQUEST);
@@ -359,7 +339,8 @@ HINTERNET WINAPI FtpOpenFileA(HINTERNET hConnect, LPCSTR lpszFileName, DWORD dwA
     const std::string url = pathUrl(*connection, ftpPath(*connection, lpszFileName), false);
     request->url = url;
     HINTERNET handle = addObject(request, connection);
-    request->transfer = std::make_unique<Transfer>(ftpEasy(connection, url, dwFlags), writing);
+    request->transfer = std::make_unique<Transfer>(ftpEasy(connection, url, dwFlags), writing,
+                                                   (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII);
     if (!request->transfer->waitForHead()) {
         const DWORD error = errorOf(request->transfer->result());
         request->transfer.reset();

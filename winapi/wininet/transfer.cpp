@@ -11,7 +11,8 @@ constexpr size_t kInboxLimit = 1024 * 1024;
 constexpr size_t kOutboxLimit = 256 * 1024;
 }  // namespace
 
-Transfer::Transfer(CURL* easy, bool upload) : easy_(easy), multi_(curl_multi_init()), upload_(upload) {
+Transfer::Transfer(CURL* easy, bool upload, bool ascii)
+    : easy_(easy), multi_(curl_multi_init()), upload_(upload), ascii_(ascii) {
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
@@ -42,7 +43,8 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self) {
         t->inbox_.clear();
         t->inboxStart_ = 0;
     }
-    t->inbox_.append(data, n);
+    if (t->ascii_) t->downloadLineEnds_.convert(data, n, t->inbox_);
+    else t->inbox_.append(data, n);
     return n;
 }
 
@@ -59,7 +61,17 @@ size_t Transfer::onHeader(char* data, size_t size, size_t count, void* self) {
 size_t Transfer::onUpload(char* data, size_t size, size_t count, void* self) {
     auto* t = static_cast<Transfer*>(self);
     if (t->outbox_.empty()) {
-        if (t->uploadEnded_) return 0;
+        if (t->uploadEnded_) return t->ascii_ ? t->uploadLineEnds_.convert(nullptr, 0, true, data) : 0;
+        t->paused_ = true;
+        return CURL_READFUNC_PAUSE;
+    }
+    if (t->ascii_) {
+        // One byte of room stays free for a CR held back from the last block.
+        const size_t take = std::min(size * count > 1 ? size * count - 1 : 1, t->outbox_.size());
+        const size_t n = t->uploadLineEnds_.convert(t->outbox_.data(), take, false, data);
+        t->outbox_.erase(0, take);
+        if (n > 0) return n;
+        // Only a held-back CR: nothing to send until more data or the end comes.
         t->paused_ = true;
         return CURL_READFUNC_PAUSE;
     }

@@ -6,6 +6,8 @@
 
 #include <curl/curl.h>
 
+#include "line_ends.h"
+
 #include <string>
 #include <vector>
 
@@ -13,8 +15,9 @@ namespace wininet {
 
 class Transfer {
 public:
-    // Takes ownership of `easy`; `upload` makes it read its body from write().
-    Transfer(CURL* easy, bool upload);
+    // Takes ownership of `easy`; `upload` makes it read its body from write(); `ascii` keeps the
+    // line ends of an ASCII FTP transfer as WinInet has them.
+    Transfer(CURL* easy, bool upload, bool ascii = false);
     ~Transfer();
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
@@ -44,6 +47,9 @@ private:
     CURL* easy_;
     CURLM* multi_;
     bool upload_;
+    bool ascii_;
+    AsciiDownload downloadLineEnds_;
+    AsciiUpload uploadLineEnds_;
     bool done_ = false;
     bool paused_ = false;
     bool headDone_ = false;

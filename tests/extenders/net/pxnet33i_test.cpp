@@ -246,7 +246,7 @@ void checkFtp(const Host& on, const std::string& dir_) {
                       "get missing 0 " + code +
                       (on.wine ? ": 550 No such file or directory\n" : ": 550 /incoming/nothing.bin is not retrievable.\n") +
                       lines({"rename 1",
-                         "streamed up 1", "streamed down 1", "found /incoming/renamed.bin", "found []",
+                         "streamed up 1", "streamed down 1", "streamed text 1", "found /incoming/renamed.bin", "found []",
                          "ERROR -1 325: FindInit already Open. Cannot have more than FindInit handle open at a time"}) +
                       "found case-blind /incoming/text.txt\t10\t" + dateOf(run.output, "text.txt\t10\t") + "\n" +
                       lines({"found /incoming/deeper/more.txt"}) + "local " + on.path(data) + "\\data.bin\n" +
@@ -260,12 +260,36 @@ void checkFtp(const Host& on, const std::string& dir_) {
         // ASCII both ways: the server stores its own line ends, the download has CR LF again.
         EXPECT_EQ(readFile(root + "/incoming/text.txt"), "eins\nzwei\n");
         EXPECT_EQ(readFile(local + "/text.txt"), "eins\r\nzwei\r\n");
+        EXPECT_EQ(readFile(local + "/streamed.asc"), "eins\r\nzwei\r\n");
         EXPECT_FALSE(fs::exists(local + "/nothing.bin")) << "a failed download leaves no file behind";
         fs::remove_all(root + "/incoming");
     }
 }
 
 TEST_F(Extender, FtpFoldersTransfersFindsActiveAndPassive) { checkFtp(Host{}, dir_); }
+
+TEST_F(Extender, PreconfiguredSessionUsesTheProxyOfTheInternetSettings) {
+    lumora_test::HttpTestServer proxy;
+    ASSERT_TRUE(proxy.listening());
+    proxy.serveText("/hello.txt", "durch den Proxy\n", "Tue, 08 Dec 2026 10:00:00 GMT");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD enable = 1;
+    const std::string server = "127.0.0.1:" + std::to_string(proxy.port());
+    RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>(server.size() + 1));
+    RegCloseKey(key);
+    const PollexRun run = pollex({kScripts + "proxy.pxl", "DIR=" + dir_});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "proxied 1\ndirect 0\n");
+    EXPECT_EQ(readFile(dir_ + "/proxied.txt"), "durch den Proxy\n");
+    ASSERT_EQ(proxy.requests().size(), 1u);
+    EXPECT_EQ(proxy.requests()[0].compare(0, 45, "GET http://www.lumora.invalid/hello.txt HTTP/"), 0)
+        << proxy.requests()[0];
+}
 
 TEST_F(Extender, HttpsNeedsTheSecureHandleAndAcceptsAnUnknownAuthorityOnlyWhenAsked) {
     lumora_test::HttpTestServer server;
