@@ -4,8 +4,7 @@
 #include <cstring>
 #include <vector>
 
-bool runProgram(const char* application, const char* commandLine, WORD showCommand, bool wait,
-                DWORD* exitCode) {
+HANDLE startProgram(const char* application, const char* commandLine, WORD showCommand) {
     // CreateProcessA may write into the command line, so it gets a copy of its own. Without one
     // the application name serves as the command line.
     std::vector<char> writable;
@@ -21,14 +20,20 @@ bool runProgram(const char* application, const char* commandLine, WORD showComma
 
     if (!CreateProcessA(application, commandLine ? writable.data() : nullptr, nullptr, nullptr,
                         FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process))
-        return false;
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
 
+bool runProgram(const char* application, const char* commandLine, WORD showCommand, bool wait,
+                DWORD* exitCode) {
+    HANDLE process = startProgram(application, commandLine, showCommand);
+    if (!process) return false;
     bool result = true;
     if (wait) {
-        result = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0;
-        if (result && exitCode) result = GetExitCodeProcess(process.hProcess, exitCode) != FALSE;
+        result = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0;
+        if (result && exitCode) result = GetExitCodeProcess(process, exitCode) != FALSE;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    CloseHandle(process);
     return result;
 }

@@ -13,3 +13,6 @@
 // process started (and, with `wait`, the wait succeeded).
 bool runProgram(const char* application, const char* commandLine, WORD showCommand, bool wait,
                 DWORD* exitCode = nullptr);
+// Starts a program as runProgram does without waiting and returns its process handle (the caller
+// closes it), null when it did not start.
+HANDLE startProgram(const char* application, const char* commandLine, WORD showCommand);

@@ -32,8 +32,8 @@ std::string countryIdOf(const std::string& country, DialPageServices& services) 
 
 }  // namespace
 
-bool setHtmlOptionList(PageHost& page, PagePane pane, const std::string& id,
-                       const std::string& items, const char* selected, int width) {
+bool replaceOptionList(PageHost& page, PagePane pane, const std::string& id, bool firstSelected,
+                       int width, const std::string& options) {
     std::string html = page.elementOuterHtml(pane, id);
     if (html.empty()) return false;
     html = html.substr(0, 4095);
@@ -41,9 +41,18 @@ bool setHtmlOptionList(PageHost& page, PagePane pane, const std::string& id,
     const size_t first = html.find('>');
     const size_t second = first == std::string::npos ? first : html.find('>', first + 1);
     if (second != std::string::npos) html.erase(second + 1);
+    html += option("   ", std::string(static_cast<size_t>(std::max(width, 0)) + 1, '-'),
+                   firstSelected);
+    html += options;
+    html += "</SELECT></p>";
+    page.setElementOuterHtml(pane, id, html);
+    return true;
+}
 
+bool setHtmlOptionList(PageHost& page, PagePane pane, const std::string& id,
+                       const std::string& items, const char* selected, int width) {
     const bool noneGiven = selected == nullptr;
-    html += option("   ", std::string(static_cast<size_t>(std::max(width, 0)) + 1, '-'), noneGiven);
+    std::string options;
     bool first_item = true;
     size_t start = 0;
     while (start <= items.size() && !items.empty()) {
@@ -51,14 +60,12 @@ bool setHtmlOptionList(PageHost& page, PagePane pane, const std::string& id,
         const std::string item = items.substr(start, tab == std::string::npos ? tab : tab - start);
         const bool isSelected =
             noneGiven ? first_item : lstrcmpiA(item.c_str(), selected) == 0;
-        html += option(item, item, isSelected);
+        options += option(item, item, isSelected);
         first_item = false;
         if (tab == std::string::npos) break;
         start = tab + 1;
     }
-    html += "</SELECT></p>";
-    page.setElementOuterHtml(pane, id, html);
-    return true;
+    return replaceOptionList(page, pane, id, noneGiven, width, options);
 }
 
 std::string textOfInnerHtml(const std::string& html) {
@@ -139,7 +146,8 @@ void CDialPage::fillDialPage() {
     traceLine("maximum line length in RAS_DEVICE_LIST: %d\n", deviceWidth);
     traceLine("maximum line length in COUNTRY_LIST   : %d\n", countryWidth);
     traceLine("maximum line length of both lists     : %d\n", width);
-    services_.setHtmlTapiCountryList(page_, "CTN_COUNTRYLIST", services_.currentCountryId(), width);
+    services_.setHtmlTapiCountryList(page_, "CTN_COUNTRYLIST", services_.currentCountryId(),
+                                     sortingCombo_, width);
     const std::string& device = settings_.deviceName();
     setHtmlOptionList(page_, kDialPane, "CTN_RAS_DEVICE_LIST", devices,
                       device.empty() ? nullptr : device.c_str(), width);
@@ -174,7 +182,7 @@ void CDialPage::takeOverDialSettings() {
         SkinLayout layout;
         if (skins_.readSkinIni(settings_.readDefaultSkin(), layout)) {
             page_.closePopup();
-            services_.makeAutoDial();
+            services_.makeAutoDial(settings_);
         } else {
             commands_.clearCommandNavigation();
             page_.showPopup("dial.htm");
@@ -197,6 +205,6 @@ void CDialPage::takeOverDialSettings() {
         regWriteString(settings_.registryKey().c_str(), "Password", "");
     }
     regWriteString(settings_.registryKey().c_str(), "SavePassword", savePassword ? "1" : "0");
-    services_.makeAutoDial();
+    services_.makeAutoDial(settings_);
     page_.showPopup("aufbauen.htm");
 }

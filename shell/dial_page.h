@@ -3,6 +3,8 @@
 // connect link is followed. Also the status text of "discon.htm".
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "page_host.h"
@@ -19,9 +21,11 @@ public:
     // The dial devices, tab-separated.
     virtual std::string listRasDevices() = 0;
     virtual int maxCountryNameLength() = 0;
-    // Writes the country options into the element; false when the page has no such element.
+    // Writes the country options into the element, sorted by the window's sorted combo box;
+    // false when the page has no such element.
     virtual bool setHtmlTapiCountryList(PageHost& page, const std::string& id,
-                                        const std::string& selectedCountry, int width) = 0;
+                                        const std::string& selectedCountry, HWND sortingCombo,
+                                        int width) = 0;
     // The location's values, as last stored by this process or as the system has them.
     virtual std::string currentCountryId() = 0;
     virtual std::string currentAreaCode() = 0;
@@ -31,8 +35,8 @@ public:
     virtual void saveTapiSetting(const std::string& countryId, const std::string& areaCode,
                                  const std::string& outsideAccess,
                                  const std::string& longDistanceAccess) = 0;
-    // Registers the provider's entry for AutoDial.
-    virtual void makeAutoDial() = 0;
+    // Registers the provider's entry for AutoDial from the settings.
+    virtual void makeAutoDial(const CLmrSettings& settings) = 0;
 };
 
 // Replaces the element's markup by its opening tags (up to the second ">": a paragraph holding a
@@ -42,6 +46,10 @@ public:
 // changed) when the page has no such element.
 bool setHtmlOptionList(PageHost& page, PagePane pane, const std::string& id,
                        const std::string& items, const char* selected, int width);
+// The common part of the option lists: the element's opening tags, the first line of width + 1
+// minus signs (selected or not), the `options` and the closing tags replace its markup.
+bool replaceOptionList(PageHost& page, PagePane pane, const std::string& id, bool firstSelected,
+                       int width, const std::string& options);
 
 // An element's inner HTML as the text it shows: the markup's character references decoded, so a
 // typed "&" comes back as "&" and not as "&amp;".
@@ -54,6 +62,8 @@ public:
         : page_(page), commands_(commands), settings_(settings), skins_(skins),
           services_(services) {}
 
+    // The window's hidden sorted combo box that orders the country list.
+    void setSortingCombo(HWND combo) { sortingCombo_ = combo; }
     // A document of the extra pane has loaded.
     void OnDocumentCompleteExtra(const std::string& url);
     void fillDialPage();
@@ -69,4 +79,5 @@ private:
     CLmrSettings& settings_;
     SkinStore& skins_;
     DialPageServices& services_;
+    HWND sortingCombo_ = nullptr;
 };

@@ -1,18 +1,21 @@
-// The dial page's services. The dial devices come from the dial-up binding (DialServices).
-// Telephony and the dial-up setup (the country list, the dialling location, the AutoDial
-// registration) are not part of this build yet: TelephonyStandIn stands in for them and answers
-// "nothing" - a country list of only its dash line, empty codes, no country id, no device - and
-// traces each call; it never pretends to store.
+// The dial page's services over the dial-up modules: the devices of the system, the telephony
+// country list and dialling location, and the AutoDial registration of the provider's entry.
+// They also give the application the area code it reads at start-up.
 #pragma once
 
+#include "app_paths.h"
 #include "dial_page.h"
+#include "dialup_seam.h"
 
-class TelephonyStandIn : public DialPageServices {
+class DialServices : public DialPageServices, public TelephonyLocations {
 public:
+    explicit DialServices(const AppPaths& paths) : paths_(paths) {}
+
     std::string listRasDevices() override;
-    int maxCountryNameLength() override { return 0; }
+    int maxCountryNameLength() override;
     bool setHtmlTapiCountryList(PageHost& page, const std::string& id,
-                                const std::string& selectedCountry, int width) override;
+                                const std::string& selectedCountry, HWND sortingCombo,
+                                int width) override;
     std::string currentCountryId() override;
     std::string currentAreaCode() override;
     std::string currentOutsideAccess() override;
@@ -20,11 +23,8 @@ public:
     void saveTapiSetting(const std::string& countryId, const std::string& areaCode,
                          const std::string& outsideAccess,
                          const std::string& longDistanceAccess) override;
-    void makeAutoDial() override;
-};
+    void makeAutoDial(const CLmrSettings& settings) override;
 
-// The program's services: the devices of the system, telephony from the stand-in.
-class DialServices : public TelephonyStandIn {
-public:
-    std::string listRasDevices() override;
+private:
+    AppPaths paths_;
 };

@@ -18,6 +18,8 @@ namespace {
 
 constexpr const char* kWindowClass = "LumoraSkinnedWindow";
 constexpr UINT_PTR kTimerConnected = 1;
+// The hidden sorted drop-down list of the window.
+constexpr UINT_PTR kCountrySortList = 1019;
 constexpr UINT_PTR kTimerDisconnected = 2;
 constexpr UINT_PTR kTimerDeferredClose = 3;
 constexpr const char* kAboutPage = "http://www.lumora.de/ueberuns.htm";
@@ -54,6 +56,11 @@ CLmrDlg::CLmrDlg(CLmrApp& app, SkinStore& skins, DialPageServices& dialServices,
                              0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     if (!m_hWnd) return;
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // Never shown: it only sorts the country list of the settings page as the user's locale does.
+    HWND sortingCombo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | CBS_SORT,
+                                        0, 185, 315, 30, m_hWnd,
+                                        reinterpret_cast<HMENU>(kCountrySortList), nullptr, nullptr);
+    m_DialPage.setSortingCombo(sortingCombo);
     m_Ui = toolkit.createWindow(*this);
     if (!m_Ui) return;
     // The location bar is made with the window and filled from the typed URLs.

@@ -18,18 +18,17 @@ int main() {
     PackedArchiveFiles archives;
     CSkinStore skins(paths.installDir, archives);
     std::unique_ptr<ui::Toolkit> toolkit = ui::makeToolkit();
-    DialServices dialServices;
+    DialServices dialServices(paths);
     CLmrWindows windows(*toolkit, skins, dialServices);
     ConfigStatusPages statusPages;
     DialupRas ras;
     MonitoredConnection connection;
-    UnavailableTelephony telephony;
     UnavailableDialogFallback dialogFallback;
     UnavailableSignup signup;
     UnavailableFavorites favorites;
     UnavailableBrowser browser;
     UnavailableUpdates updates;
-    AppServices services{framework, skins,    windows,  statusPages, ras,     connection, telephony,
+    AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
                          dialogFallback, signup, archives, favorites,  browser, updates};
 
     CLmrApp app(paths, services);

@@ -11,11 +11,6 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 }  // namespace
 
-std::string UnavailableTelephony::currentAreaCode() {
-    notAvailable("reading the area code");
-    return std::string();
-}
-
 void UnavailableDialogFallback::handleDialogFallback() { notAvailable("handleDialogFallback"); }
 
 void UnavailableSignup::parseTNIFile(const std::string&, const std::string& path, bool) {

@@ -1,5 +1,5 @@
-// Stand-ins for the parts of the browser center that this build does not contain yet (telephony's
-// area code, the dialog fallback, signup, favorites, the standard browser, the update queue).
+// Stand-ins for the parts of the browser center that this build does not contain yet (the dialog
+// fallback, signup, favorites, the standard browser, the update queue).
 // None of them pretends to work: each traces that it is not available and answers what its real
 // counterpart answers on failure (off line, no device). Each is replaced by the real part when
 // that is built.
@@ -8,11 +8,6 @@
 #include "dialup_seam.h"
 #include "signup_seam.h"
 #include "update_seam.h"
-
-class UnavailableTelephony : public TelephonyLocations {
-public:
-    std::string currentAreaCode() override;
-};
 
 class UnavailableDialogFallback : public DialogFallback {
 public:

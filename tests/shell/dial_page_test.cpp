@@ -24,7 +24,7 @@ public:
     std::string listRasDevices() override { return devices; }
     int maxCountryNameLength() override { return 12; }
     bool setHtmlTapiCountryList(PageHost& page, const std::string& id, const std::string& selected,
-                                int width) override {
+                                HWND, int width) override {
         page.setElementText(PagePane::Extra, id, "countries " + selected + " " + std::to_string(width));
         return true;
     }
@@ -36,7 +36,7 @@ public:
                          const std::string& outside, const std::string& longDistance) override {
         saved = country + "|" + area + "|" + outside + "|" + longDistance;
     }
-    void makeAutoDial() override { ++autoDials; }
+    void makeAutoDial(const CLmrSettings&) override { ++autoDials; }
 };
 
 class FakeSkins : public SkinStore {

@@ -116,9 +116,10 @@ protected:
     CLmrDlg* start() {
         toolkit_ = ui::makeToolkit();
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
-        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, dialServices_);
+        dialServices_ = std::make_unique<DialServices>(AppPaths::fromPath(dir_ + name_ + ".exe"));
+        windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, *dialServices_);
         AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
-                             connection_, telephony_, fallback_, signup_,     archives_,
+                             connection_, *dialServices_, fallback_, signup_,     archives_,
                              favorites_,  browser_,   updates_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
         windows_->real.attach(*app_);
@@ -213,11 +214,10 @@ protected:
     fs::path before_;
     Win32Framework framework_;
     PackedArchiveFiles archives_;
-    DialServices dialServices_;
+    std::unique_ptr<DialServices> dialServices_;
     ConfigStatusPages statusPages_;
     DialupRas ras_;
     MonitoredConnection connection_;
-    UnavailableTelephony telephony_;
     UnavailableDialogFallback fallback_;
     UnavailableSignup signup_;
     UnavailableFavorites favorites_;

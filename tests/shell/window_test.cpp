@@ -88,9 +88,10 @@ void writeSkin(const std::string& folder, const std::string& extraIni, const cha
     writeFile(folder + "start.htm", page("Start", "<title>Start</title>"));
 }
 
-// Stands in for the dial-up binding's device list: two devices; telephony as the build has it.
-class TwoDevices : public TelephonyStandIn {
+// Stands in for the dial-up binding's device list: two devices; telephony is the prefix's.
+class TwoDevices : public DialServices {
 public:
+    TwoDevices() : DialServices(AppPaths::fromPath("c:\\lumora\\lumora.exe")) {}
     std::string listRasDevices() override { return "ISDN 1\tModem 2"; }
 };
 

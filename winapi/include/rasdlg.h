@@ -22,6 +22,24 @@ typedef struct tagRASDIALDLG {
     DWORD reserved2;
 } RASDIALDLG, *LPRASDIALDLG;
 
+/* What a custom-dial library's RasCustomEntryDlg receives (the wide form: Windows 2000 calls the
+ * custom-dial entry points with wide texts). */
+typedef struct tagRASENTRYDLGW {
+    DWORD dwSize;
+#ifdef __cplusplus
+    RasHwnd32 hwndOwner;
+#else
+    DWORD hwndOwner;
+#endif
+    DWORD dwFlags;
+    LONG xDlg;
+    LONG yDlg;
+    WCHAR szEntry[RAS_MaxEntryName + 1];
+    DWORD dwError;
+    ULONG_PTR reserved;
+    ULONG_PTR reserved2;
+} RASENTRYDLGW, *LPRASENTRYDLGW;
+
 typedef BOOL (WINAPI *PFNRASCUSTOMDIALDLG)(HINSTANCE hInstDll, DWORD dwFlags,
                                            LPWSTR lpszPhonebook, LPWSTR lpszEntry,
                                            LPWSTR lpszPhoneNumber, LPRASDIALDLG lpInfo,

@@ -228,9 +228,29 @@ DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize,
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                        LPCSTR lpFileName);
 
-/* String functions the system uses from kernel32. */
+/* String functions the system uses from kernel32. The comparisons are those of the emulated
+ * user's locale (German): letters with umlauts sort beside their base letters. */
+typedef DWORD LCID;
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+#define NORM_IGNORECASE 0x00000001
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
 int WINAPI lstrlenA(LPCSTR lpString);
 int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
+int WINAPI CompareStringA(LCID Locale, DWORD dwCmpFlags, LPCSTR lpString1, int cchCount1,
+                          LPCSTR lpString2, int cchCount2);
+
+/* Wide texts to the ANSI code page (Windows-1252). */
+#define CP_ACP 0
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr,
+                               int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                               LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar);
+
+/* Interlocked access to a shared 32-bit value. */
+LONG WINAPI InterlockedIncrement(LONG volatile* Addend);
+LONG WINAPI InterlockedDecrement(LONG volatile* Addend);
 
 #ifdef __cplusplus
 }

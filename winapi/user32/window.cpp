@@ -345,6 +345,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName,
                             DWORD dwStyle, int X, int Y, int nWidth, int nHeight, HWND hWndParent,
                             HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
+    registerSystemClasses();
     std::shared_ptr<Window> w;
     try {
         std::shared_ptr<const WindowClass> cls;

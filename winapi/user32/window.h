@@ -77,6 +77,8 @@ std::shared_ptr<WindowRef> anyWindow(HWND hwnd);
 std::vector<std::shared_ptr<Window>> localTopLevelWindows();
 // Removes the windows of a thread that ended, without sending them messages.
 void forgetThreadWindows(DWORD threadId);
+// Registers the window classes every process has ("COMBOBOX"); CreateWindowExA calls it first.
+void registerSystemClasses();
 // True when hwnd is `ancestor` or one of its (grand)children.
 bool isSelfOrDescendant(HWND ancestor, HWND hwnd);
 
