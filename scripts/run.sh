@@ -30,14 +30,15 @@ cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman \
 # The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)
 # in the popup while there is no connection.
 printf '[Dialup]\r\nUseRas=1\r\n' > "$install/lumora.ini"
-# The demo machine has a modem and the provider's phonebook entry, as the setup wizard leaves
-# them for a customer who already has an account (start-up mode 0: the connect button dials);
-# every dial is answered by the prefix's simulated provider (README: Dialling on Linux).
+# The demo machine has a modem, as the setup wizard leaves it for a customer who already has an
+# account (start-up mode 0: the connect button dials); every dial is answered by the prefix's
+# simulated provider (README: Dialling on Linux). The provider's phonebook entry is written by
+# the browser center itself from its settings when the settings page is stored, with the
+# custom-dial library Ardial32 registered for it.
 printf '%s\r\n' REGEDIT4 '' \
   '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' '"Simuliertes Modem"="modem"' '' \
   '[HKEY_CURRENT_USER\Software\lumora]' '"StartupMode"="0"' > "$install/demo-machine.reg"
 build/linux/bin/regedit /s "$install/demo-machine.reg"
-build/linux/bin/rasdial "Lumora Online" /create:0191011 "/device:Simuliertes Modem" >/dev/null 2>&1 || true
 program=$install/lumora
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -72,8 +72,13 @@ DWORD Connections::dial(const DialRequest& request, DWORD& handle) {
     handle = nextHandle_++;
     c->info = {handle, stored->name, stored->get("DeviceType", RASDT_Modem),
                stored->get("Device"), RASCS_OpenPort, 0, {}};
-    const std::string number =
-        request.phoneNumber.empty() ? stored->get("PhoneNumber") : request.phoneNumber;
+    // An entry that uses country and area code is dialled with both, in the canonical form.
+    std::string number = stored->get("PhoneNumber");
+    if ((stored->getNumber("Options") & RASEO_UseCountryAndAreaCodes) &&
+        stored->getNumber("CountryCode"))
+        number = "+" + std::to_string(stored->getNumber("CountryCode")) + " (" +
+                 stored->get("AreaCode") + ") " + number;
+    if (!request.phoneNumber.empty()) number = request.phoneNumber;
     std::fprintf(stderr, "rasman: dialling \"%s\" (%s) on \"%s\": handle 0x%08x\n",
                  stored->name.c_str(), number.c_str(), c->info.deviceName.c_str(), handle);
     Connection& ref = *c;
