@@ -3,7 +3,7 @@
 
 LUMORA_LINUX_PACKAGES=(cmake ninja-build g++ pkg-config python3 libgtest-dev libgmock-dev googletest
   libsqlite3-dev libglib2.0-dev libicu-dev dbus dbus-x11 libx11-dev xvfb xauth x11-utils
-  libgtk-3-dev libwebkit2gtk-4.1-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev xdotool
   iso-codes python3-phonenumbers cabextract
   libcurl4-openssl-dev python3-pyftpdlib openssl)
 # 32-bit Windows is the shipped target; its test binaries are also built for x86_64 so that they

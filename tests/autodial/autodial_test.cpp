@@ -53,7 +53,7 @@ protected:
         s.phoneNumber = "+49 (0191) 011";
         s.deviceName = "Simuliertes Modem";
         // The library and the stand-in browser center lie in the folder of the built programs.
-        s.programFolder = lumora_test::binaryDir() + "/";
+        s.programFolder = lumora_test::binaryDir();
         s.programFile = "dialer_standin";
         ASSERT_TRUE(makeAutoDial(s));
         unloadRasApi();
@@ -99,7 +99,7 @@ TEST_F(CustomDial, Windows98CallsTheAutoDialFunctionWhichReportsTheFailure) {
     s.entryName = kEntry;
     s.phoneNumber = "0191011";
     s.deviceName = "Simuliertes Modem";
-    s.programFolder = lumora_test::binaryDir() + "/";
+    s.programFolder = lumora_test::binaryDir();
     s.programFile = "dialer_standin";
     ASSERT_TRUE(makeAutoDial(s));
     regWriteString(kStandIn, "Outcome", "0");

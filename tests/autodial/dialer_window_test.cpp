@@ -1,0 +1,189 @@
+// The whole hand-over on Linux with the real browser center: rasdial dials the provider's entry,
+// the custom-dial library starts "lumora -dialer" from an installation folder, the customer dials
+// in its popup (clicked with xdotool under Xvfb) and rasdial reports the outcome the browser
+// center wrote; a browser center ended by force makes rasdial report 631.
+#include "auto_dial.h"
+#include "machine_registry.h"
+#include "ras_api.h"
+#include "ras_calls.h"
+#include "registry.h"
+#include "testenv.h"
+#include "xvfb.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kEntry = "Lumora Online";
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+struct Outcome {
+    int code = -1;
+    std::string output;
+};
+
+class DialerWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { display_.start("1280x900x24"); }
+    static void TearDownTestSuite() { display_.stop(); }
+
+    void SetUp() override {
+        if (display_.display().empty()) GTEST_SKIP() << "Xvfb is not installed or does not start";
+        if (run("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+        install_ = lumora_test::scratchDir();
+        const fs::path bin = lumora_test::binaryDir();
+        for (const char* file : {"lumora", "rasman", "defhtml.dat", "config.dat"})
+            fs::copy_file(bin / file, fs::path(install_) / file);
+        for (const auto& item : fs::directory_iterator(bin))
+            if (item.path().extension() == ".so")
+                fs::copy_file(item.path(), fs::path(install_) / item.path().filename());
+        std::ofstream(install_ + "lumora.ini") << "[Dialup]\r\nUseRas=1\r\n";
+        // The trace on: the test reads from it when the page is filled.
+        std::ofstream(install_ + "lumora.strings") << "114 = \"1\"\n";
+        // A customer with an account and a modem, as the demo machine.
+        lumora_test::setMachineText("System\\Lumora\\RasDevices", "Simuliertes Modem", "modem");
+        regWriteString("Software\\lumora", "StartupMode", "0");
+        WritePrivateProfileStringA("variables", "RasDeviceName", "\"Simuliertes Modem\"",
+                                   "lumora.dat");
+        AutoDialSettings s;
+        s.useRas = true;
+        s.entryName = kEntry;
+        s.phoneNumber = "+49 (0911) 123456";
+        s.deviceName = "Simuliertes Modem";
+        s.programFolder = install_;
+        s.programFile = "lumora";
+        ASSERT_TRUE(makeAutoDial(s));
+    }
+    void TearDown() override {
+        if (!getConnectedEntries().empty()) closeRasConnection(kEntry);
+        unloadRasApi();
+        if (lumora_ > 0) ::kill(lumora_, SIGKILL);
+    }
+
+    // rasdial of the entry in the background, ended after a minute at the latest. Its output goes
+    // to a file: the browser center it starts inherits it and keeps a pipe open.
+    std::future<Outcome> rasdial() {
+        const std::string output = install_ + "rasdial.txt";
+        const std::string command = "timeout 60 '" + lumora_test::builtProgram("rasdial") +
+                                    "' '" + kEntry + "' >'" + output + "' 2>&1";
+        return std::async(std::launch::async, [command, output] {
+            Outcome o;
+            const int status = std::system(command.c_str());
+            o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            std::ifstream text(output);
+            o.output.assign(std::istreambuf_iterator<char>(text), std::istreambuf_iterator<char>());
+            return o;
+        });
+    }
+
+    // Waits for the browser center started from the installation folder and its popup; the
+    // popup's top-left corner, or false.
+    bool waitForPopup(int& x, int& y) {
+        for (int i = 0; i < 200; ++i) {
+            lumora_ = findLumora();
+            const std::string window = run("xdotool search --onlyvisible --name 'Lumora'");
+            if (lumora_ > 0 && !window.empty()) {
+                const std::string geometry =
+                    run("xdotool getwindowgeometry " + window.substr(0, window.find('\n')));
+                if (std::sscanf(geometry.c_str() + geometry.find("Position: ") + 10, "%d,%d", &x,
+                                &y) == 2 &&
+                    geometry.find("Geometry: 410x410") != std::string::npos) {
+                    return pageFilled();
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    // The browser center has filled dial.htm (its trace, switched on for the test, says so).
+    bool pageFilled() {
+        for (int i = 0; i < 100; ++i) {
+            std::ifstream trace(install_ + "trace.txt");
+            const std::string text((std::istreambuf_iterator<char>(trace)),
+                                   std::istreambuf_iterator<char>());
+            if (text.find("end of writing") != std::string::npos) {
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    pid_t findLumora() {
+        for (const auto& item : fs::directory_iterator("/proc")) {
+            std::error_code ec;
+            const fs::path exe = fs::read_symlink(item.path() / "exe", ec);
+            if (!ec && exe == fs::path(install_) / "lumora")
+                return static_cast<pid_t>(std::atoi(item.path().filename().c_str()));
+        }
+        return 0;
+    }
+
+    static void click(int x, int y) {
+        run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    }
+
+    static inline lumora_test::XvfbServer display_;
+    std::string install_;
+    pid_t lumora_ = 0;
+};
+
+}  // namespace
+
+TEST_F(DialerWindow, TheCustomerDialsInTheDialerPopupAndRasdialReportsTheConnection) {
+    std::future<Outcome> dial = rasdial();
+    int x = 0, y = 0;
+    ASSERT_TRUE(waitForPopup(x, y));
+    // The login page of dial.htm: a user name (the simulated provider takes any account), then
+    // "Verbinden".
+    click(x + 255, y + 160);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    run("xdotool type --delay 50 kunde");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    click(x + 341, y + 378);
+    const Outcome outcome = dial.get();
+    EXPECT_EQ(outcome.code, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("Verbindung mit Lumora Online wurde hergestellt."),
+              std::string::npos) << outcome.output;
+    EXPECT_EQ(getConnectedEntries(), kEntry);
+    EXPECT_STREQ(regReadString("Software\\Tarnwell\\AutoDial\\Lumora Online", "Connected", ""),
+                 "1");
+}
+
+TEST_F(DialerWindow, ABrowserCenterEndedByForceEndsTheRequestWith631) {
+    std::future<Outcome> dial = rasdial();
+    int x = 0, y = 0;
+    ASSERT_TRUE(waitForPopup(x, y));
+    ASSERT_EQ(::kill(lumora_, SIGKILL), 0);
+    const Outcome outcome = dial.get();
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_NE(outcome.output.find("Remotezugriffsfehler 631"), std::string::npos)
+        << outcome.output;
+    EXPECT_TRUE(getConnectedEntries().empty());
+}
