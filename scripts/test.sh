@@ -34,11 +34,17 @@ else
 fi
 
 windows_passed=0 windows_failed=0
-build windows || windows_failed=$((windows_failed + 1))
+if build windows; then
+  echo "== test windows (the shipped custom-dial library)"
+  read -r windows_passed windows_failed < <(scripts/ardial32-tests.sh build/windows/bin | tail -n 1)
+else
+  windows_failed=$((windows_failed + 1))
+fi
 if build wine-tests; then
   echo "== test windows (Wine)"
   read -r -a binaries < <(tr ';' ' ' < build/wine-tests/windows-tests.txt)
-  read -r windows_passed failed < <(scripts/wine-tests.sh build/wine-tests/bin "${binaries[@]}" | tail -n 1)
+  read -r passed failed < <(scripts/wine-tests.sh build/wine-tests/bin "${binaries[@]}" | tail -n 1)
+  windows_passed=$((windows_passed + passed))
   windows_failed=$((windows_failed + failed))
   # The extender's scripts run by the Windows pollex under Wine, from the Linux test binary that
   # starts the servers.
