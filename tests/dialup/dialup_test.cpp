@@ -173,8 +173,11 @@ TEST_F(Dialup, TelephonyLocationOfThePrefix) {
         EXPECT_STREQ(country, "49");
         EXPECT_STREQ(city, "30");
     } else {
-        // A new Wine prefix has no telephony location.
-        EXPECT_EQ(tapiGetLocationInfo(country, city), TAPIERR_REQUESTFAILED);
+        // A new Wine prefix has no telephony location until the first lineGetTranslateCaps of
+        // any test of this process makes Wine's default one (a country without an area code).
+        const LONG result = tapiGetLocationInfo(country, city);
+        if (result == 0) EXPECT_STRNE(country, "");
+        else EXPECT_EQ(result, TAPIERR_REQUESTFAILED);
     }
     HLINEAPP app = 0;
     DWORD devices = 0;

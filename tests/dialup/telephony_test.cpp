@@ -80,8 +80,10 @@ TEST_F(CountryList, EveryCountrySortedWithNoneAnUnknownOrTheChosenOneSelected) {
 
     const std::vector<Option> none = parseOptions(countryOptionsHtml(nullptr, combo_));
     ASSERT_EQ(none.size(), tapi.countries.size());
+    // The combo box sorted the items "name<tab>identifier".
+    auto item = [](const Option& o) { return o.text + "\t" + o.value; };
     for (size_t i = 1; i < none.size(); ++i)
-        EXPECT_LE(lstrcmpiA(none[i - 1].text.c_str(), none[i].text.c_str()), 0)
+        EXPECT_LE(lstrcmpiA(item(none[i - 1]).c_str(), item(none[i]).c_str()), 0)
             << none[i - 1].text << " before " << none[i].text;
     for (const Option& o : none) EXPECT_FALSE(o.selected) << o.text;
 
