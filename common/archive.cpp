@@ -15,13 +15,6 @@ DWORD littleEndian32(const BYTE* bytes) {
            static_cast<DWORD>(bytes[2]) << 16 | static_cast<DWORD>(bytes[3]) << 24;
 }
 
-// A folder part made only of dots and blanks: "..", and the forms Windows trims to it.
-bool isDotsOnly(const char* begin, const char* end) {
-    for (const char* p = begin; p < end; ++p)
-        if (*p != '.' && *p != ' ') return false;
-    return true;
-}
-
 void showError(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 
 }  // namespace
@@ -59,11 +52,9 @@ bool isContainedArchiveName(const char* name) {
     for (;;) {
         const char* end = std::strchr(part, '\\');
         if (!end) end = part + std::strlen(part);
-        if (end == part) {
-            if (!*end) return false;  // ends in "\": no file name
-        } else if (isDotsOnly(part, end)) {
-            return false;
-        }
+        // An empty part ("x\\y", or a name ending in "\") and a part ending in "." or " " (which
+        // Windows trims, so that "x.." is another name for "x", and ".." the folder above).
+        if (end == part || end[-1] == '.' || end[-1] == ' ') return false;
         if (!*end) return true;
         part = end + 1;
     }

@@ -30,8 +30,9 @@ void toBackslashes(char* name);
 
 // True when a name (with "\" as its only separator) names a file inside the folder it is
 // unpacked into: not empty, not beginning with "\", without ":" (drive letters and streams), with
-// no folder part made only of dots and blanks ("..") and not ending in "\". Archives come from
-// the network, so an entry must never reach outside its folder.
+// no empty part and no part ending in "." or " " (which Windows trims: ".." is the folder above,
+// "x.." a folder that cannot be opened or deleted by its name). Archives come from the network,
+// so an entry must never reach outside its folder.
 bool isContainedArchiveName(const char* name);
 
 // The browser center's reader: reads the whole archive into memory and unpacks it into a folder,

@@ -117,6 +117,9 @@ bool CConnectionMonitor::create(ConnectionHost& host) {
     wc.lpszClassName = kMonitorClass;
     RegisterClassA(&wc);  // fails harmlessly when a monitor was made before in this process
     m_RasDialEvent = RegisterWindowMessageA("RasDialEvent");
+    m_UpdateStartMessage = RegisterWindowMessageA("WM_TN_UPDATE_START");
+    m_UpdateEndMessage = RegisterWindowMessageA("WM_TN_UPDATE_END");
+    m_UpdateFailMessage = RegisterWindowMessageA("WM_TN_UPDATE_FAIL");
     m_hWnd = CreateWindowExA(0, kMonitorClass, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, nullptr, nullptr, wc.hInstance, this);
     if (!m_hWnd) return false;
@@ -135,6 +138,7 @@ void CConnectionMonitor::destroy() {
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
     DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
+    m_UpdateQueue.clear();
 }
 
 LRESULT CALLBACK CConnectionMonitor::windowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -146,8 +150,20 @@ LRESULT CALLBACK CConnectionMonitor::windowProc(HWND hwnd, UINT message, WPARAM 
             return 0;
         }
         if (message == WM_TIMER &&
-            (wParam == kPollTimer || wParam == kLogonPromptTimer)) {
+            (wParam == kPollTimer || wParam == kUpdateTimer || wParam == kLogonPromptTimer)) {
             self->onTimer(wParam);
+            return 0;
+        }
+        if (message != 0 && message == self->m_UpdateStartMessage) {
+            self->onUpdateStart(static_cast<unsigned>(wParam), static_cast<DWORD>(lParam));
+            return 0;
+        }
+        if (message != 0 && message == self->m_UpdateEndMessage) {
+            self->onUpdateEnd(static_cast<unsigned>(wParam));
+            return 0;
+        }
+        if (message != 0 && message == self->m_UpdateFailMessage) {
+            self->onUpdateFail(static_cast<unsigned>(wParam));
             return 0;
         }
     }
@@ -229,6 +245,9 @@ void CConnectionMonitor::onTimer(UINT_PTR timerId) {
             m_Host->onDisconnected();
         }
         m_LastConnectedEntries = connected;
+    } else if (timerId == kUpdateTimer) {
+        // With dial-up the queue runs only while a connection is up; on a LAN always.
+        if (!m_Host->dialupInUse() || !getConnectedEntries().empty()) startNextUpdate();
     } else if (timerId == kLogonPromptTimer) {
         KillTimer(m_hWnd, kLogonPromptTimer);
         if (!m_hRasConn) return;

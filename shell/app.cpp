@@ -13,7 +13,7 @@
 #include "string_resources.h"
 #include "text.h"
 #include "trace.h"
-#include "version_import.h"
+#include "update_versions.h"
 
 namespace {
 
@@ -545,6 +545,14 @@ void CLmrApp::refreshSkin(const SkinLayout& layout) {
     const SkinLayout& stored = s_.skins.refreshSkin(layout);
     for (LmrWindow* window : m_Windows)
         if (window && window->skinName() == stored.m_SkinName) window->setLayout(stored);
+}
+
+void CLmrApp::skinUpdated(const std::string& skinName) {
+    SkinLayout layout;
+    if (s_.skins.readSkinIni(skinName, layout))
+        refreshSkin(layout);
+    else
+        traceLine("skinUpdated (%s): no skin.ini\n", skinName.c_str());
 }
 
 const std::string& CLmrApp::getStoredStartupMode() const { return settings_.storedStartupMode(); }

@@ -80,6 +80,8 @@ public:
     // A skin was replaced by an update: the list of skins and every open window of that skin get
     // the new layout.
     void refreshSkin(const SkinLayout& layout);
+    // An update unpacked the skin of that name: its skin.ini is read and refreshes the skin.
+    void skinUpdated(const std::string& skinName);
 
     const std::string& getStoredStartupMode() const;
     std::string readStartupMode() const;

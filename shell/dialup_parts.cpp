@@ -42,3 +42,15 @@ void MonitoredConnection::setPopupStatus(const std::string& text) {
 void MonitoredConnection::onConnected() { app_->OnConnected(); }
 
 void MonitoredConnection::onDisconnected() { app_->OnDisconnected(); }
+
+void MonitoredConnection::requestFileUpdate(const std::string& fileName) {
+    if (monitorExists()) monitor_.requestFileUpdate(fileName);
+}
+
+std::string MonitoredConnection::installDir() { return app_->paths().installDir; }
+
+std::string MonitoredConnection::programName() { return app_->paths().programName; }
+
+unsigned MonitoredConnection::updatePeriodMs() { return app_->settings().updatePeriodMs(); }
+
+void MonitoredConnection::skinUpdated(const std::string& skinName) { app_->skinUpdated(skinName); }

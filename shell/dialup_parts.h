@@ -1,12 +1,13 @@
 // The browser center's dial-up parts over dialup/: the bound remote-access functions the
 // application asks, and the connection monitor working for the application (its pages, its
-// settings, its connected and disconnected handlers).
+// settings, its connected and disconnected handlers, the update queue it holds).
 #pragma once
 
 #include <string>
 
 #include "connection_monitor.h"
 #include "dialup_seam.h"
+#include "update_seam.h"
 
 class CLmrApp;
 
@@ -18,7 +19,7 @@ public:
     void releaseRasApi() override;
 };
 
-class MonitoredConnection : public ConnectionLifecycle, private ConnectionHost {
+class MonitoredConnection : public ConnectionLifecycle, public UpdateQueue, private ConnectionHost {
 public:
     // The application the monitor works for; set before the application starts its run.
     void attach(CLmrApp& app) { app_ = &app; }
@@ -27,6 +28,8 @@ public:
     void destroyMonitor() override { monitor_.destroy(); }
     bool monitorExists() const override { return monitor_.hwnd() != nullptr; }
     void toggleConnection() override { monitor_.toggleConnection(); }
+    void requestFileUpdate(const std::string& fileName) override;
+    CConnectionMonitor& monitor() { return monitor_; }
 
 private:
     bool dialupInUse() override;
@@ -40,6 +43,10 @@ private:
     void setPopupStatus(const std::string& text) override;
     void onConnected() override;
     void onDisconnected() override;
+    std::string installDir() override;
+    std::string programName() override;
+    unsigned updatePeriodMs() override;
+    void skinUpdated(const std::string& skinName) override;
 
     CLmrApp* app_ = nullptr;
     CConnectionMonitor monitor_;

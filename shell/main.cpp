@@ -27,9 +27,8 @@ int main() {
     UnavailableSignup signup;
     UnavailableFavorites favorites;
     UnavailableBrowser browser;
-    UnavailableUpdates updates;
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         dialogFallback, signup, archives, favorites,  browser, updates};
+                         dialogFallback, signup, archives, favorites,  browser, connection};
 
     CLmrApp app(paths, services);
     windows.attach(app);

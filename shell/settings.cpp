@@ -39,8 +39,10 @@ CLmrSettings::CLmrSettings(std::string programName)
 bool CLmrSettings::load(const std::string& iniPath, RasBinding& ras) {
     std::string title = loadResourceString(IDS_PRODUCT_TITLE);
     if (!title.empty()) productTitle_ = title;
+    // "0" runs the queue at every tick of the message loop.
     int period = loadResourceNumber(IDS_UPDATE_PERIOD);
-    if (period > 0) updatePeriodMs_ = static_cast<unsigned>(period) * 1000;
+    if (period > 0 || loadResourceString(IDS_UPDATE_PERIOD) == "0")
+        updatePeriodMs_ = static_cast<unsigned>(period) * 1000;
 
     entryName_ = readRasEntryName();
     // Only a missing value takes the default: an empty stored name or password stays empty.

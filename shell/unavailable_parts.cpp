@@ -32,7 +32,3 @@ void UnavailableFavorites::organiseFavorites() { notAvailable("organiseFavorites
 void UnavailableBrowser::launchStandardBrowser(const std::string& address) {
     notAvailable("launchStandardBrowser", address);
 }
-
-void UnavailableUpdates::requestFileUpdate(const std::string& fileName) {
-    notAvailable("requestFileUpdate", fileName);
-}

@@ -1,5 +1,5 @@
 // Stand-ins for the parts of the browser center that this build does not contain yet (the dialog
-// fallback, signup, favorites, the standard browser, the update queue).
+// fallback, signup, favorites, the standard browser).
 // None of them pretends to work: each traces that it is not available and answers what its real
 // counterpart answers on failure (off line, no device). Each is replaced by the real part when
 // that is built.
@@ -7,7 +7,6 @@
 
 #include "dialup_seam.h"
 #include "signup_seam.h"
-#include "update_seam.h"
 
 class UnavailableDialogFallback : public DialogFallback {
 public:
@@ -32,9 +31,4 @@ class UnavailableBrowser : public StandardBrowser {
 public:
     void launchStandardBrowser(const std::string& address) override;
     bool browserWindowOpen() override { return false; }
-};
-
-class UnavailableUpdates : public UpdateQueue {
-public:
-    void requestFileUpdate(const std::string& fileName) override;
 };

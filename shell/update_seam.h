@@ -6,6 +6,7 @@
 class UpdateQueue {
 public:
     virtual ~UpdateQueue() = default;
-    // Queues the file of the update list for download (only once while it is queued).
+    // Queues the file of the update list for download (only once while it is queued); nothing
+    // without the connection monitor.
     virtual void requestFileUpdate(const std::string& fileName) = 0;
 };

@@ -9,6 +9,7 @@
 #include <winsock.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,6 +135,41 @@ int receiveHead(SOCKET s) {
     return filled > 0 ? filled : -1;
 }
 
+// The status code of the status line ("HTTP/1.0 200 OK"); 0 when the block does not begin with
+// one. Only this line tells the status: a header or an error page may hold any text.
+int statusCode(std::string_view block) {
+    const std::string_view line = block.substr(0, block.find_first_of("\r\n"));
+    if (line.substr(0, 5) != "HTTP/") return 0;
+    const size_t blank = line.find(' ');
+    if (blank == std::string_view::npos || line.size() < blank + 4) return 0;
+    int code = 0;
+    for (const char c : line.substr(blank + 1, 3)) {
+        if (c < '0' || c > '9') return 0;
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+// The value of a header line of the head: the text after the name, its ":" and blanks, up to the
+// end of the line (a carriage return or a bare line feed, so that nothing after either can ever
+// become a header of the next request). Gateways may change the case of header names.
+bool headerValue(std::string_view head, std::string_view name, std::string& value) {
+    for (size_t at = head.find('\n'); at != std::string_view::npos; at = head.find('\n', at + 1)) {
+        const std::string_view line = head.substr(at + 1, head.find_first_of("\r\n", at + 1) - at - 1);
+        if (line.size() <= name.size() || line[name.size()] != ':') continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(line[i])) ==
+                   std::tolower(static_cast<unsigned char>(name[i]));
+        if (!same) continue;
+        std::string_view text = line.substr(name.size() + 1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+        value.assign(text);
+        return true;
+    }
+    return false;
+}
+
 // The exchange on a connected socket.
 Outcome transfer(SOCKET s, const char* remote, const char* temporary, const char* local,
                  const UpdateRecordKey& record, const UpdateMessages& messages) {
@@ -144,44 +180,36 @@ Outcome transfer(SOCKET s, const char* remote, const char* temporary, const char
 
     const int received = receiveHead(s);
     if (received < 0) return Outcome::Failed;
-    // The status is found by searching the block (never past what arrived).
+    // Anything but the file itself ("304 Not Modified", "302 moved temporarily", errors) ends the
+    // transfer without touching the record.
     const std::string_view block(g_Block, static_cast<size_t>(received));
-    if (block.find("304 Not Modified") != std::string_view::npos) return Outcome::Failed;
-    if (block.find("302 moved temporarily") != std::string_view::npos) return Outcome::Failed;
-    if (block.find("200 OK") == std::string_view::npos) return Outcome::Failed;
+    if (statusCode(block) != 200) return Outcome::Failed;
 
     record.setSuccess(false);
-    constexpr std::string_view kLastModified = "Last-Modified: ";
-    if (const size_t at = block.find(kLastModified); at != std::string_view::npos) {
-        const size_t from = at + kLastModified.size();
-        const size_t end = std::min(block.find('\r', from), block.size());
-        record.setDate(std::string(block.substr(from, std::min<size_t>(end - from, 255))));
-    }
     const size_t headEnd = block.find("\r\n\r\n");
+    const std::string_view head = block.substr(0, headEnd);
+    if (std::string date; headerValue(head, "Last-Modified", date)) record.setDate(date.substr(0, 255));
     if (headEnd == std::string_view::npos) return Outcome::Failed;
 
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Outcome::Failed;
     FileCloser closer{file};
-    const std::string_view body = block.substr(headEnd + 4);
-    if (!writeAll(file, body.data(), static_cast<DWORD>(body.size()))) return Outcome::Broken;
-
-    constexpr std::string_view kContentLength = "Content-Length: ";
     unsigned long long contentLength = 0;
-    if (const size_t at = block.find(kContentLength); at != std::string_view::npos) {
-        char digits[24] = {};
-        block.copy(digits, sizeof digits - 1, at + kContentLength.size());
-        contentLength = std::strtoull(digits, nullptr, 10);
-    }
+    if (std::string length; headerValue(head, "Content-Length", length))
+        contentLength = std::strtoull(length.c_str(), nullptr, 10);
     // Without an announced length there is no percentage to report and no way to tell a whole
     // body from one cut short: such an answer fails.
     if (contentLength == 0) return Outcome::Broken;
+    std::string_view body = block.substr(headEnd + 4);
+    // The body is exactly the announced bytes: what a server sends beyond them is no part of
+    // the file, and a server that keeps the connection open afterwards is not waited for.
+    if (body.size() > contentLength) body = body.substr(0, static_cast<size_t>(contentLength));
+    if (!writeAll(file, body.data(), static_cast<DWORD>(body.size()))) return Outcome::Broken;
 
     unsigned long long written = body.size();
     DWORD reported = 0;  // the start message reported 0
     for (;;) {
-        if (written > contentLength) return Outcome::Broken;
         // Progress is posted when the percentage changes, not for every block: a broadcast costs
         // far more than a receive, and the browser center shows only the number. The product is
         // taken in 64 bits, so files above 42 MiB do not wrap around.
@@ -190,11 +218,13 @@ Outcome transfer(SOCKET s, const char* remote, const char* temporary, const char
             messages.postStart(percent);
             reported = percent;
         }
-        const int n = recv(s, g_Block, sizeof g_Block, 0);
-        // The server closing the connection ends the body; one that closes before the announced
-        // length has arrived cut it short, which a proxy or a reset seen as a close can do.
-        if (n == 0) return written == contentLength ? Outcome::Done : Outcome::Broken;
-        if (n < 0 || !writeAll(file, g_Block, static_cast<DWORD>(n))) return Outcome::Broken;
+        if (written == contentLength) return Outcome::Done;
+        const unsigned long long missing = contentLength - written;
+        const int want = static_cast<int>(std::min<unsigned long long>(sizeof g_Block, missing));
+        const int n = recv(s, g_Block, want, 0);
+        // A server that closes the connection before the announced length has arrived cut the
+        // body short, which a proxy or a reset seen as a close can do.
+        if (n <= 0 || !writeAll(file, g_Block, static_cast<DWORD>(n))) return Outcome::Broken;
         written += static_cast<unsigned long long>(n);
     }
 }

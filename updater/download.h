@@ -30,8 +30,9 @@ void buildRequest(const char* remote, const char* temporary, const char* local,
 // Fetches `remote` into `temporary` and keeps the record of (remote, temporary). WinSock must be
 // started. Posts the start message with 0 once the host is known, progress whenever the
 // percentage of the body written changes, and the fail message for any failure (304 and 302
-// included). A 200 answer must announce its Content-Length; after a body that broke off, came
-// short of or beyond that length, or had no length, the temporary file and "Date" are removed.
-// True when the server closed the connection after exactly the announced length.
+// included). The status is that of the status line; header names are matched without regard to
+// case. A 200 answer must announce its Content-Length, and the body ends after exactly that many
+// bytes; after a body that broke off or came short of that length, or had no length, the
+// temporary file and "Date" are removed. True when the announced length has arrived.
 bool fetchRemoteFile(const char* remote, const char* temporary, const char* local,
                      const UpdateMessages& messages);

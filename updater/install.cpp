@@ -18,11 +18,33 @@
 namespace {
 
 constexpr DWORD kReplaceRetryMilliseconds = 1000;
+// How long the updater waits for files in use before it gives up, unless its settings say
+// otherwise: a program that never lets its file go must not keep the updater (and the browser
+// center's queue, which waits for its report) for ever.
+constexpr const char* kUpdaterSettings = "Software\\Tarnwell\\TNUpdate";
+constexpr DWORD kDefaultWaitSeconds = 30;
 constexpr DWORD kFolderRetryMilliseconds = 500;
 constexpr int kRenameAttempts = 20;
 
 bool folderExists(const std::string& folder) {
     return fileExists((folder + (folder.empty() || folder.back() != '\\' ? "\\*.*" : "*.*")).c_str());
+}
+
+// The end of waiting for files in use: "WaitSeconds" of the updater's settings from now.
+class WaitLimit {
+public:
+    WaitLimit()
+        : start_(GetTickCount()),
+          limit_(regReadDword(kUpdaterSettings, "WaitSeconds", kDefaultWaitSeconds, HKEY_CURRENT_USER) * 1000) {}
+    bool over() const { return GetTickCount() - start_ >= limit_; }
+
+private:
+    DWORD start_;
+    DWORD limit_;
+};
+
+bool onlyDotsAndBlanks(const std::string& text) {
+    return text.find_first_not_of(". ") == std::string::npos;
 }
 
 void useBackslashes(std::string& path) {
@@ -98,8 +120,11 @@ bool replaceFileWhenFree(const char* source, const char* destination) {
     if (!fileExists(source)) return false;
     // A folder is never freed by waiting: deleting it as a file fails for ever.
     if (folderExists(destination)) return false;
-    // The wait ends when the holder lets the file go, or when someone else removed it meanwhile.
+    // The wait ends when the holder lets the file go, or when someone else removed it meanwhile,
+    // or at the wait limit, with nothing moved.
+    const WaitLimit limit;
     while (fileExists(destination) && !DeleteFileA(destination)) {
+        if (limit.over()) return false;
         SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         Sleep(kReplaceRetryMilliseconds);
     }
@@ -113,6 +138,10 @@ bool installArchive(const char* localPath) {
     const size_t dot = local.find_last_of('.');
     const size_t separator = local.find_last_of("\\/");
     if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return false;
+    // The name comes from the server's list. Without a stem (".dat", "..dat") the target would be
+    // the folder holding the archive, and a stem Windows trims to nothing names it too.
+    const size_t stemStart = separator == std::string::npos ? 0 : separator + 1;
+    if (onlyDotsAndBlanks(local.substr(stemStart, dot - stemStart))) return false;
     const std::string target = local.substr(0, dot);
     const std::string stagingFolder = target + "1";
     deleteDirectoryTree(stagingFolder.c_str());
@@ -128,10 +157,17 @@ bool installArchive(const char* localPath) {
         return false;
     }
 
-    // Files of the old folder that are in use keep it from going: wait until they are released.
+    // Files of the old folder that are in use keep it from going: wait until they are released,
+    // up to the wait limit; then the new files are dropped and the update fails.
+    const WaitLimit limit;
     while (folderExists(target)) {
         deleteDirectoryTree(target.c_str());
-        if (folderExists(target)) Sleep(kFolderRetryMilliseconds);
+        if (!folderExists(target)) break;
+        if (limit.over()) {
+            deleteDirectoryTree(stagingFolder.c_str());
+            return false;
+        }
+        Sleep(kFolderRetryMilliseconds);
     }
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
         if (MoveFileA(stagingFolder.c_str(), target.c_str())) return true;

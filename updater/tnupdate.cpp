@@ -21,7 +21,8 @@ void run(const UpdateCommandLine& options) {
     if (mode == 3 || mode == 4) {
         if (!options.remote[0] || !options.local[0]) return;
         replaceFileWhenFree(options.remote, options.local);
-        if (mode == 4) runProgram(nullptr, options.local, SW_SHOW, false);
+        // Quoted, so that a blank in the path does not end the program's name.
+        if (mode == 4) runProgram(nullptr, ("\"" + std::string(options.local) + "\"").c_str(), SW_SHOW, false);
         return;
     }
 
@@ -50,9 +51,14 @@ void run(const UpdateCommandLine& options) {
     WSACleanup();
     if (!fetched) return;
 
+    // The new file takes the old one's place in one step, or not at all: an old file in use stays
+    // whole, and the run is a failure to be repeated in full next time.
     SetFileAttributesA(local.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(local.c_str());
-    MoveFileA(temporary.c_str(), local.c_str());
+    if (!MoveFileExA(temporary.c_str(), local.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        DeleteFileA(temporary.c_str());
+        messages.postFail();
+        return;
+    }
     if (mode == 1 && !installArchive(local.c_str())) {
         messages.postFail();
         return;

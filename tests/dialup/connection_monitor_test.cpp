@@ -44,6 +44,10 @@ public:
     void setPopupStatus(const std::string& text) override { statuses.push_back(text); }
     void onConnected() override { ++connected; }
     void onDisconnected() override { ++disconnected; }
+    std::string installDir() override { return lumora_test::binaryDir(); }
+    std::string programName() override { return "dialuptests"; }
+    unsigned updatePeriodMs() override { return 10000; }
+    void skinUpdated(const std::string&) override {}
 };
 
 // The system's text of a refused logon (691).

@@ -120,7 +120,7 @@ protected:
         windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, *dialServices_);
         AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
                              connection_, *dialServices_, fallback_, signup_,     archives_,
-                             favorites_,  browser_,   updates_};
+                             favorites_,  browser_,   connection_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
         windows_->real.attach(*app_);
         connection_.attach(*app_);
@@ -222,7 +222,6 @@ protected:
     UnavailableSignup signup_;
     UnavailableFavorites favorites_;
     UnavailableBrowser browser_;
-    UnavailableUpdates updates_;
     std::unique_ptr<ui::Toolkit> toolkit_;
     std::unique_ptr<CSkinStore> skins_;
     std::unique_ptr<RecordingWindows> windows_;

@@ -6,7 +6,7 @@
 
 #include "registry.h"
 #include "test_names.h"
-#include "version_import.h"
+#include "update_versions.h"
 
 TEST(VersionImport, EveryKeyOfTheUpdateSectionBecomesARecordedVersion) {
     std::string dir = lumora_test::scratchDir();

@@ -202,23 +202,99 @@ TEST_F(Download, BodyBrokenOffDeletesTheTemporaryFileAndTheDate) {
     EXPECT_EQ(readFile(local_), "new");
 }
 
-TEST_F(Download, BodyShortOfOrBeyondTheAnnouncedLengthFails) {
-    // The server closes the connection in order after a body of another length than it announced,
-    // as a proxy that lost the rest does.
-    for (const long long announced : {30000LL, 10000LL}) {
-        writeFile(local_, "old");
-        HttpAnswer answer = datedAnswer(body(20000));
-        answer.announcedLength = announced;
+TEST_F(Download, BodyShortOfTheAnnouncedLengthFails) {
+    // The server closes the connection in order before the body is complete, as a proxy that lost
+    // the rest does.
+    writeFile(local_, "old");
+    HttpAnswer answer = datedAnswer(body(20000));
+    answer.announcedLength = 30000;
+    server_.setAnswer(path_, answer);
+    BroadcastListener listener(tag_);
+    runUpdater(options(listener), &listener);
+    ASSERT_FALSE(listener.messages().empty());
+    EXPECT_EQ(listener.messages().back().kind, 'f');
+    EXPECT_EQ(readFile(local_), "old");
+    EXPECT_FALSE(exists(local_ + ".tmp"));
+    EXPECT_FALSE(recordHasDate());
+    EXPECT_EQ(registryText(record_, "Success"), "0");
+}
+
+TEST_F(Download, BodyEndsAtTheAnnouncedLength) {
+    // A server that keeps the connection open after the whole body, one that sends more than it
+    // announced, and a gateway that writes its header names in lower case: each file is the
+    // announced bytes, installed at once (the receive time-out is never reached).
+    struct Case {
+        const char* name;
+        long long announced;
+        long stallAfter;
+        bool lowerCaseHeader;
+    };
+    const std::string content = body(20000);
+    for (const Case& c : {Case{"kept open", -1, 20000, false}, Case{"longer", 10000, -1, false},
+                          Case{"lower case", -1, -1, true}}) {
+        HttpAnswer answer = datedAnswer(content);
+        answer.announcedLength = c.announced;
+        answer.stallAfter = c.stallAfter;
+        if (c.lowerCaseHeader) {
+            answer.announceLength = false;
+            answer.headers = {"content-length: " + std::to_string(content.size())};
+        }
         server_.setAnswer(path_, answer);
-        BroadcastListener listener(tag_ + std::to_string(announced));
+        BroadcastListener listener(tag_ + std::to_string(c.announced) + std::to_string(c.stallAfter));
         runUpdater(options(listener), &listener);
-        ASSERT_FALSE(listener.messages().empty()) << announced;
-        EXPECT_EQ(listener.messages().back().kind, 'f') << announced;
-        EXPECT_EQ(readFile(local_), "old") << announced;
-        EXPECT_FALSE(exists(local_ + ".tmp")) << announced;
-        EXPECT_FALSE(recordHasDate()) << announced;
-        EXPECT_EQ(registryText(record_, "Success"), "0") << announced;
+        ASSERT_FALSE(listener.messages().empty()) << c.name;
+        EXPECT_EQ(listener.messages().back().kind, 'e') << c.name << " " << listener.kinds();
+        const size_t expected = c.announced > 0 ? static_cast<size_t>(c.announced) : content.size();
+        EXPECT_TRUE(readFile(local_) == content.substr(0, expected)) << c.name;
+        EXPECT_EQ(registryText(record_, "Success"), "1") << c.name;
+        DeleteFileA(local_.c_str());
     }
+}
+
+TEST_F(Download, StatusIsReadFromTheStatusLine) {
+    // "200 OK" in a header or the body of an error answer is not the status.
+    HttpAnswer missing;
+    missing.status = 404;
+    missing.reason = "Not Found";
+    missing.body = "HTTP/1.0 200 OK";
+    HttpAnswer broken;
+    broken.status = 500;
+    broken.reason = "Internal Server Error";
+    broken.headers = {"X-Upstream-Status: 200 OK"};
+    broken.body = "error page";
+    HttpAnswer lowerReason = datedAnswer("lower-case reason");
+    lowerReason.reason = "ok";
+    int run = 0;
+    for (const HttpAnswer& answer : {missing, broken}) {
+        server_.setAnswer(path_, answer);
+        BroadcastListener listener(tag_ + std::to_string(++run));
+        runUpdater(options(listener), &listener);
+        EXPECT_EQ(listener.kinds(), "sf") << answer.status;
+        EXPECT_FALSE(exists(local_)) << answer.status;
+        EXPECT_FALSE(exists(local_ + ".tmp")) << answer.status;
+        EXPECT_NE(registryText(record_, "Success"), "1") << answer.status;
+    }
+    // The code decides, not the reason phrase.
+    server_.setAnswer(path_, lowerReason);
+    BroadcastListener listener(tag_ + "ok");
+    runUpdater(options(listener), &listener);
+    EXPECT_EQ(listener.kinds().back(), 'e');
+    EXPECT_EQ(readFile(local_), "lower-case reason");
+}
+
+TEST_F(Download, LastModifiedEndsAtALineFeed) {
+    // A bare line feed ends the header line; what follows must not reach the next request.
+    server_.serveText(path_, "dated", std::string(kDate) + "\nX-Injected: 1");
+    BroadcastListener first(tag_ + "a");
+    runUpdater(options(first), &first);
+    ASSERT_EQ(first.kinds().back(), 'e');
+    EXPECT_EQ(registryText(record_, "Date"), kDate);
+
+    BroadcastListener second(tag_ + "b");
+    runUpdater(options(second), &second);
+    ASSERT_EQ(server_.requests().size(), 2u);
+    EXPECT_EQ(server_.requests()[1],
+              "GET " + remote_ + " HTTP/1.0\r\nIf-Modified-Since: " + kDate + "\r\n\r\n");
 }
 
 TEST_F(Download, ProgressOfAFileAbove42MiBRisesTo100) {

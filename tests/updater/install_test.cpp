@@ -31,15 +31,6 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
-// Waits for a file that another process writes; false when it has not come within `ms`.
-bool waitForFile(const std::string& path, DWORD ms) {
-    for (DWORD waited = 0; !exists(path); waited += 50) {
-        if (waited >= ms) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
 class Install : public UpdaterTest {
 protected:
     void SetUp() override {
@@ -120,6 +111,55 @@ TEST_F(Install, ArchiveNeedsAnExtensionInItsFileName) {
     EXPECT_FALSE(exists(folder_ + "skins1"));
 }
 
+TEST_F(Install, ArchiveNamedOnlyByAnExtensionIsRefused) {
+    // The local name comes from a key of the server's list. Without a stem the target would be the
+    // folder holding the archive (the whole program folder), deleted before the rename.
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "prog"));
+    writeFile(folder_ + "prog/keep.htm", "keep");
+    for (const char* name : {".dat", "..dat", " .dat", ". .dat"}) {
+        const std::string kinds = fetch("skin.dat", packedArchive({{"skin.ini", "[Skin]\r\n"}}),
+                                        folder_ + "prog/" + name, 1);
+        EXPECT_EQ(kinds.back(), 'f') << name;
+        EXPECT_EQ(readFile(folder_ + "prog/keep.htm"), "keep") << name;
+    }
+}
+
+TEST_F(Install, ArchivePartsWindowsCannotNameAreRefusedAndWaitsAreBounded) {
+    // "x..//y.htm" would make a folder "x.." that Windows can neither open nor delete by that name,
+    // so the next update of the skin would wait for ever to delete its old folder.
+    const std::string local = folder_ + "teal.dat";
+    for (const char* name : {"x..//y.htm", "x../y.htm", "x /y.htm", "pages//y.htm", "y.htm."}) {
+        EXPECT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "a"}, {name, "evil"}}), local, 1).back(), 'f')
+            << name;
+        EXPECT_FALSE(exists(folder_ + "teal")) << name;
+        EXPECT_FALSE(exists(folder_ + "teal1")) << name;
+    }
+    // An old folder whose file stays in use is given up after the wait limit, with the fail
+    // message, the old folder and the new files left for the next update.
+    ASSERT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "old"}}), local, 1).back(), 'e');
+    HeldFile holder(folder_ + "teal/a.htm", folder_ + "release");
+    ASSERT_TRUE(holder.held());
+    setUpdaterWaitLimit(2);
+    EXPECT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "new"}}), local, 1).back(), 'f');
+    EXPECT_TRUE(holder.release());
+    EXPECT_EQ(readFile(folder_ + "teal/a.htm"), "old");
+}
+
+TEST_F(Install, FileInUseIsNotReplacedAndFails) {
+    // The old file held open: the new one cannot take its place, which is a failure (no end
+    // message, no "Success"), and neither the old file nor a temporary file is lost or left.
+    const std::string local = folder_ + "held.txt";
+    writeFile(local, "old");
+    HeldFile holder(local, folder_ + "release");
+    ASSERT_TRUE(holder.held());
+    EXPECT_EQ(fetch("held.txt", "new", local, 0).back(), 'f');
+    EXPECT_TRUE(holder.release());
+    EXPECT_EQ(readFile(local), "old");
+    EXPECT_FALSE(exists(local + ".tmp"));
+    const std::string remote = "http://update.example/" + tag_ + "/held.txt";
+    EXPECT_NE(registryText(recordKey(remote, slashes(local) + ".tmp"), "Success"), "1");
+}
+
 TEST_F(Install, DamagedArchiveFails) {
     const std::string local = folder_ + "green.dat";
     std::string archive = packedArchive({{"a.htm", "aaaa"}, {"b.htm", "bbbb"}});
@@ -132,39 +172,6 @@ TEST_F(Install, DamagedArchiveFails) {
         EXPECT_FALSE(exists(folder_ + "green1"));
     }
 }
-
-// Another process that holds a file open without sharing, as a running program holds its own
-// files, until release() or the end of the test.
-class HeldFile {
-public:
-    HeldFile(const std::string& path, const std::string& flag) : flag_(flag) {
-        std::string line = "\"" + lumora_test::builtProgram("file_holder") + "\" \"" + path + "\" \"" + flag + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process;
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return;
-        CloseHandle(process.hThread);
-        holder_ = process.hProcess;
-        held_ = waitForFile(flag + ".ready", 20000);
-    }
-    ~HeldFile() {
-        release();
-        if (holder_) CloseHandle(holder_);
-    }
-    bool held() const { return held_; }
-    // Lets the holder close the file and end; true when it has ended.
-    bool release() {
-        if (!holder_) return false;
-        writeFile(flag_, "");
-        return WaitForSingleObject(holder_, 20000) == WAIT_OBJECT_0;
-    }
-
-private:
-    std::string flag_;
-    HANDLE holder_ = nullptr;
-    bool held_ = false;
-};
 
 TEST_F(Install, ReplaceWaitsForTheDestinationToBeFree) {
     const std::string source = folder_ + "_lumora.exe";
@@ -214,8 +221,10 @@ TEST_F(Install, ReplaceOntoAFolderGivesUpInsteadOfWaitingForEver) {
 }
 
 TEST_F(Install, ReplaceInUseThenStartTheNewProgram) {
-    const std::string source = folder_ + "_probe.exe";
-    const std::string destination = folder_ + "probe.exe";
+    // A blank in the folder: started unquoted, the system would look for the program ".../my".
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "my prog"));
+    const std::string source = folder_ + "my prog/_probe.exe";
+    const std::string destination = folder_ + "my prog/probe.exe";
     std::filesystem::copy_file(lumora_test::builtProgram("cmdprobe"), source);
     writeFile(destination, "old");
     const std::string record = folder_ + "record";
@@ -231,9 +240,9 @@ TEST_F(Install, ReplaceInUseThenStartTheNewProgram) {
     EXPECT_TRUE(holder.release());
     EXPECT_EQ(WaitForSingleObject(updater, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(updater);
-    // The new program runs with the destination as its whole command line.
+    // The new program runs with the quoted destination as its whole command line.
     ASSERT_TRUE(waitForFile(record + ".probe", 20000));
-    EXPECT_EQ(lines(readFile(record + ".probe")).at(0), destination);
+    EXPECT_EQ(lines(readFile(record + ".probe")).at(0), "\"" + destination + "\"");
     EXPECT_FALSE(exists(source));
 }
 

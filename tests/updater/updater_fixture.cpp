@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kInternetSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr const char* kUpdaterSettings = "Software\\Tarnwell\\TNUpdate";
 constexpr const char* kWindowClass = "LumoraUpdaterTestListener";
 // A run that has not ended after this long is stuck; the longest wait of the updater itself is
 // its connect time-out followed by its receive time-out.
@@ -111,7 +112,10 @@ void UpdaterTest::SetUp() {
     useNoProxy();
 }
 
-void UpdaterTest::TearDown() { useNoProxy(); }
+void UpdaterTest::TearDown() {
+    useNoProxy();
+    clearUpdaterWaitLimit();
+}
 
 HANDLE UpdaterTest::startUpdater(const std::string& options) {
     const std::string program = lumora_test::builtProgram(lumora_test::onLinux() ? "tnupdate" : "TnUpdate");
@@ -166,6 +170,48 @@ void UpdaterTest::useProxy(const std::string& proxy) {
 void UpdaterTest::useNoProxy() {
     const DWORD off = 0;
     setValue(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", REG_DWORD, &off, sizeof off);
+}
+
+bool waitForFile(const std::string& path, DWORD ms) {
+    for (DWORD waited = 0; !exists(path); waited += 50) {
+        if (waited >= ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+HeldFile::HeldFile(const std::string& path, const std::string& flag) : flag_(flag) {
+    std::string line = "\"" + lumora_test::builtProgram("file_holder") + "\" \"" + path + "\" \"" + flag + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return;
+    CloseHandle(process.hThread);
+    holder_ = process.hProcess;
+    held_ = waitForFile(flag + ".ready", 20000);
+}
+
+HeldFile::~HeldFile() {
+    release();
+    if (holder_) CloseHandle(holder_);
+}
+
+bool HeldFile::release() {
+    if (!holder_) return false;
+    writeFile(flag_, "");
+    return WaitForSingleObject(holder_, 20000) == WAIT_OBJECT_0;
+}
+
+void setUpdaterWaitLimit(DWORD seconds) {
+    setValue(HKEY_CURRENT_USER, kUpdaterSettings, "WaitSeconds", REG_DWORD, &seconds, sizeof seconds);
+}
+
+void clearUpdaterWaitLimit() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUpdaterSettings, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    RegDeleteValueA(opened, "WaitSeconds");
+    RegCloseKey(opened);
 }
 
 std::string readFile(const std::string& path) {

@@ -74,6 +74,32 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool exists(const std::string& path);
 
+// Waits for a file that another process writes; false when it has not come within `ms`.
+bool waitForFile(const std::string& path, DWORD ms);
+
+// Another process that holds a file open without sharing, as a running program holds its own
+// files, until release() or the end of the test.
+class HeldFile {
+public:
+    HeldFile(const std::string& path, const std::string& flag);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool held() const { return held_; }
+    // Lets the holder close the file and end; true when it has ended.
+    bool release();
+
+private:
+    std::string flag_;
+    HANDLE holder_ = nullptr;
+    bool held_ = false;
+};
+
+// How long the updater waits for files in use before it gives up (the value of the updater's
+// settings; the default is 30 seconds).
+void setUpdaterWaitLimit(DWORD seconds);
+void clearUpdaterWaitLimit();
+
 // A string value under HKEY_CURRENT_USER (or `hive`); `found` tells whether it exists.
 std::string registryText(const std::string& key, const char* name, bool* found = nullptr,
                          HKEY hive = HKEY_CURRENT_USER);
