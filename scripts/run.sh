@@ -3,7 +3,8 @@
 # prefix (build/demo/prefix, an emulated machine of its own) and a demo installation folder
 # (build/demo/install: the program, its libraries and the packed default content). Arguments are
 # passed to the program. Without a display it runs under Xvfb and saves screenshots to
-# build/demo/screenshots.
+# build/demo/screenshots. With --update-demo (not passed on) the run under Xvfb connects through the
+# simulated provider and takes screenshots while the update queue fetches the demo's updates.
 set -u
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -11,7 +12,18 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
 cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 
-export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/prefix}
+update_demo=0
+if [ "${1:-}" = "--update-demo" ]; then update_demo=1; shift; fi
+
+# The update demo runs on a machine of its own, made anew each time, so that its outside dial meets
+# a plain phonebook entry (the browser center's settings page registers the custom-dial library for
+# the entry of the ordinary demo machine).
+if [ "$update_demo" = 1 ]; then
+  export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/update-prefix}
+  rm -rf "$LUMORA_PREFIX"
+else
+  export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/prefix}
+fi
 if [ ! -x build/linux/bin/lumora ]; then
   echo "The browser center is not built yet; the build produced: $(ls build/linux/bin | tr '\n' ' ')"
   exit 0
@@ -25,7 +37,8 @@ mkdir -p "$install"
 # defhtml.dat is the default skin, config.dat the status and settings pages the program unpacks
 # into "config" on its first start.
 # rasman, the prefix's remote-access service, is started from beside the rasapi32 library.
-cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman \
+# tnupdate is the updater the update queue starts from the program folder.
+cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman build/linux/bin/tnupdate \
   build/linux/bin/defhtml.dat build/linux/bin/config.dat "$install"/
 # The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)
 # in the popup while there is no connection.
@@ -39,27 +52,71 @@ printf '%s\r\n' REGEDIT4 '' \
   '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' '"Simuliertes Modem"="modem"' '' \
   '[HKEY_CURRENT_USER\Software\lumora]' '"StartupMode"="0"' > "$install/demo-machine.reg"
 build/linux/bin/regedit /s "$install/demo-machine.reg"
+
+# The update server: the list of deploy/update and the archives it names, under the lower-case
+# paths the updater asks for, served by the test HTTP server on loopback. The updater reaches it
+# through the proxy of the prefix's Internet settings; the update base URL (string 104) names it
+# too, in the program's .strings file, which also shortens the queue interval (115) and switches
+# the trace on (114, build/demo/install/trace.txt).
+served=$PWD/build/demo/update-server
+rm -rf "$served"
+mkdir -p "$served/update/lumora" "$served/skin"
+cp -r deploy/defhtml/. deploy/update/defhtml/. "$served/skin"/
+build/linux/bin/packdat "$served/skin" "$served/update/lumora/defhtml.dat" >/dev/null || exit 1
+cp build/linux/bin/config.dat deploy/update/update.ini "$served/update/lumora"/
+coproc httpd { exec build/linux/bin/testhttpd --address 127.0.0.1 "$served"; }
+read -r -u "${httpd[0]}" base_url || { echo "error: the update server did not start" >&2; exit 1; }
+httpd_pid=$httpd_PID
+trap 'kill $httpd_pid 2>/dev/null' EXIT
+hostport=${base_url#http://}; hostport=${hostport%/}
+printf '%s\n' "104 = \"${base_url}update/\"" '114 = "1"' '115 = "2"' > "$install/lumora.strings"
+# The recorded versions are those of the shipped files, older than the server's; the updater's
+# proxy is the update server.
+printf '%s\r\n' REGEDIT4 '' \
+  '[HKEY_CURRENT_USER\Software\lumora\Updates]' '"defhtml.dat"="1"' '"config.dat"="1"' '' \
+  '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]' \
+  '"ProxyEnable"=dword:00000001' "\"ProxyServer\"=\"$hostport\"" > "$install/demo-update.reg"
+build/linux/bin/regedit /s "$install/demo-update.reg"
+echo "update server: $base_url (serving $served)"
+if [ "$update_demo" = 1 ]; then
+  build/linux/bin/rasdial "Lumora Online" /create:0191011 "/device:Simuliertes Modem" >/dev/null || exit 1
+fi
 program=$install/lumora
 
 if [ -z "${DISPLAY:-}" ]; then
   shots=$PWD/build/demo/screenshots
   mkdir -p "$shots"
+  rm -f "$shots"/screen-*.png
   display=:$((100 + RANDOM % 400))
   Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
-  trap 'kill $xvfb 2>/dev/null' EXIT
+  trap 'kill $xvfb $httpd_pid 2>/dev/null' EXIT
   export DISPLAY=$display
   sleep 1
   "$program" "$@" &
   app=$!
-  for i in 1 2 3; do
+  shots_count=3 pause=4
+  if [ "$update_demo" = 1 ]; then
+    # Connected from outside, as another program would: the window follows within a second and
+    # the update check starts.
     sleep 4
+    build/linux/bin/rasdial "Lumora Online" >/dev/null 2>&1 &
+    shots_count=14 pause=2
+  fi
+  for i in $(seq "$shots_count"); do
+    sleep "$pause"
     kill -0 "$app" 2>/dev/null || break
     import -window root "$shots/screen-$i.png" 2>/dev/null && echo "screenshot: $shots/screen-$i.png"
   done
   kill "$app" 2>/dev/null
   wait "$app" 2>/dev/null
+  if [ "$update_demo" = 1 ]; then
+    build/linux/bin/rasdial "Lumora Online" /disconnect >/dev/null 2>&1
+    echo "recorded versions:"
+    build/linux/bin/regedit /e "$install/versions.reg" 'HKEY_CURRENT_USER\Software\lumora\Updates'
+    tr -d '\r' < "$install/versions.reg"
+  fi
   echo "No display: ran under Xvfb; screenshots are in $shots (open them with any image viewer)"
 else
-  exec "$program" "$@"
+  "$program" "$@"
 fi

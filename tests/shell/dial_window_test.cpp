@@ -260,6 +260,9 @@ TEST_F(DialWindowTest, DialFailAgainConnectAndHangUp) {
     EXPECT_TRUE(waitFor([&] { return app_->popup() == nullptr; }));
     EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "online.htm"); }));
     EXPECT_EQ(app_->settings().lastConnectionError(), "");
+    // The connection queued the update check in the monitor.
+    ASSERT_FALSE(connection_.monitor().updateQueue().empty());
+    EXPECT_EQ(connection_.monitor().updateQueue().front().name, "update.ini");
 
     // The connect button again: the hang-up page, the connection ends, the icon goes back.
     clickLink(window, ui::PaneId::Portal, "OLECMDID_CONNECT");
