@@ -5,6 +5,7 @@
 #include "updater_fixture.h"
 
 #include "connection_monitor.h"
+#include "update_renames.h"
 #include "packed_archive.h"
 #include "testenv.h"
 
@@ -263,6 +264,24 @@ TEST_F(UpdateQueue, UpdaterFileThatStaysInUseIsLeftUnderItsNewName) {
     EXPECT_EQ(readFile(folder_ + "tnupdate.exe"), "old updater");
     EXPECT_EQ(readFile(folder_ + "_tnupdate.exe"), "new updater");
     EXPECT_NE(trace().find("still in use: the new updater stays as"), std::string::npos);
+}
+
+TEST_F(UpdateQueue, RenamedFilesReplaceTheirDestinationsInsideTheProgramFolderOnly) {
+    // The lines come from a signup file: a name reaching outside the program folder is no rename.
+    writeFile(folder_ + "_lumora.exe", "new program");
+    writeFile(folder_ + "lumora.exe", "old program");
+    writeFile(folder_ + "_Ardial32.dll", "new library");
+    writeFile(folder_ + "_x.txt", "x");
+    const fs::path outside = fs::path(folder_).parent_path().parent_path() / (tag_ + ".txt");
+    writeFile(folder_ + "signup.tni", "[RenameFiles]\r\n_lumora.exe=lumora.exe\r\n_Ardial32.dll=Ardial32.dll\r\n"
+                                      "_x.txt=..\\" + tag_ + ".txt\r\n..\\" + tag_ + ".txt=y.txt\r\n");
+    EXPECT_EQ(renameFilesViaUpdater(folder_, folder_ + "signup.tni", "RenameFiles"), 2);
+    EXPECT_TRUE(pumpUntil([&] { return readFile(folder_ + "lumora.exe") == "new program" &&
+                                       readFile(folder_ + "Ardial32.dll") == "new library"; }, 20000));
+    EXPECT_FALSE(exists(folder_ + "_lumora.exe"));
+    EXPECT_EQ(readFile(folder_ + "_x.txt"), "x");
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_FALSE(exists(folder_ + "y.txt"));
 }
 
 }  // namespace
