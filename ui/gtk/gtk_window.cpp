@@ -151,7 +151,16 @@ GtkWidget* GtkSkinnedWindow::widgetOf(PaneId id) {
 }
 
 void GtkSkinnedWindow::navigate(PaneId id, const std::string& url) {
-    webkit_web_view_load_uri(pane(id).view, toUri(url).c_str());
+    WebKitWebView* view = pane(id).view;
+    const std::string uri = toUri(url);
+    // The page the pane shows again, after an update replaced its files (a skin's portal): the
+    // engine would take its style sheets and images from its memory cache, so it reads them anew.
+    const char* current = webkit_web_view_get_uri(view);
+    if (current && uri == current && uri.rfind("file:", 0) == 0) {
+        webkit_web_view_reload_bypass_cache(view);
+        return;
+    }
+    webkit_web_view_load_uri(view, uri.c_str());
 }
 
 // The engine takes no request body for a load, so the page in the pane posts it: a hidden form
