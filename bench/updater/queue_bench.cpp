@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "connection_monitor.h"
@@ -52,17 +53,15 @@ int main() {
     if (!monitor.create(host)) return 1;
     const auto start = std::chrono::steady_clock::now();
     monitor.requestFileUpdate("update.ini");
-    int requested = 1;
-    size_t queued = monitor.updateQueue().size();
+    // Every file queued during the check, by name (the list's names are distinct).
+    std::set<std::string> requested;
     MSG msg;
     while (!monitor.updateQueue().empty() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        for (const UpdateEntry& entry : monitor.updateQueue()) requested.insert(entry.name);
         DispatchMessageA(&msg);
-        // Entries are queued by the end of the list's run; each one is one more updater run.
-        if (monitor.updateQueue().size() > queued) requested += static_cast<int>(monitor.updateQueue().size() - queued);
-        queued = monitor.updateQueue().size();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%d %.3f\n", requested, seconds);
+    std::printf("%zu %.3f\n", requested.size(), seconds);
     monitor.destroy();
     return 0;
 }
