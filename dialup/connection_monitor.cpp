@@ -84,6 +84,11 @@ bool openConnection(const char* entryName, const char* userName, const char* pas
     // The password is never written to the trace in clear.
     traceLine("  password: %s\n", traceMask(params.szPassword).c_str());
     *handle = nullptr;
+    // A remote-access library may lack the dial function; that is a dial that cannot start.
+    if (!rasApi().pRasDialA) {
+        traceLine("RasDialA is not available\n");
+        return false;
+    }
 
     RASDIALEXTENSIONS extensions{};
     RASDIALEXTENSIONS* useExtensions = nullptr;
@@ -187,7 +192,16 @@ void CConnectionMonitor::toggleConnection() {
     const std::string connected = getConnectedEntries();
     if (!connected.empty()) {
         traceLine("terminating connection...\n");
-        closeRasConnection(connected.c_str());
+        // The connected names run together; with two connections up that is no entry's name,
+        // so each active connection is hung up by its own name.
+        const std::string active = listActiveConnections();
+        for (size_t start = 0; start <= active.size();) {
+            const size_t tab = active.find('\t', start);
+            const std::string name = active.substr(start, tab - start);
+            if (!name.empty()) closeRasConnection(name.c_str());
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
     } else if (m_hRasConn) {
         traceLine("already involved in connecting\n");
         hangUpDial();

@@ -69,7 +69,7 @@ public:
     void setAccountData(const std::string& number, const std::string& user,
                         const std::string& password);
     std::string listPhonebookEntries() { return s_.ras.listPhonebookEntries(); }
-    std::string listActiveConnections() { return s_.ras.getConnectedEntries(); }
+    std::string listActiveConnections() { return s_.ras.listActiveConnections(); }
     void addFavorite(const std::string& name, const std::string& url) {
         s_.favorites.addFavorite(name, url);
     }

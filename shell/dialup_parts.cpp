@@ -11,6 +11,8 @@ bool DialupRas::rasDeviceExists(const std::string& deviceName) {
 
 std::string DialupRas::getConnectedEntries() { return ::getConnectedEntries(); }
 
+std::string DialupRas::listActiveConnections() { return ::listActiveConnections(); }
+
 std::string DialupRas::listPhonebookEntries() { return ::listPhonebookEntries(); }
 
 void DialupRas::releaseRasApi() { unloadRasApi(); }

@@ -15,6 +15,7 @@ class DialupRas : public RasBinding {
 public:
     bool rasDeviceExists(const std::string& deviceName) override;
     std::string getConnectedEntries() override;
+    std::string listActiveConnections() override;
     std::string listPhonebookEntries() override;
     void releaseRasApi() override;
 };

@@ -13,6 +13,8 @@ public:
     virtual bool rasDeviceExists(const std::string& deviceName) = 0;
     // The names of all connected entries run together; empty when off line.
     virtual std::string getConnectedEntries() = 0;
+    // The names of all active connections, separated by tabs.
+    virtual std::string listActiveConnections() = 0;
     // The entries of the phone book, one a line; empty when there are none.
     virtual std::string listPhonebookEntries() = 0;
     // Releases the remote-access and telephony libraries at the end of the run.

@@ -69,15 +69,23 @@ bool pumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
     return true;
 }
 
+#ifndef _WIN32
+// A display for the logon prompt, there before anything in this process starts the remote-access
+// service (a test of any suite may): the service shows its windows on the display of the process
+// that started it, and keeps it for its life.
+lumora_test::XvfbServer display_;
+
+class DisplayEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { display_.start(); }
+    void TearDown() override { display_.stop(); }
+};
+
+const auto* displayEnvironment = ::testing::AddGlobalTestEnvironment(new DisplayEnvironment);
+#endif
+
 class ConnectionMonitor : public ::testing::Test {
 protected:
-#ifndef _WIN32
-    // A display for the logon prompt, there before the service starts: the service shows its
-    // windows on the display of the process that started it.
-    static void SetUpTestSuite() { display_.start(); }
-    static void TearDownTestSuite() { display_.stop(); }
-    static inline lumora_test::XvfbServer display_;
-#endif
 
     void SetUp() override {
         if (!lumora_test::onLinux()) GTEST_SKIP() << "dialling needs the prefix's simulated provider";
@@ -197,6 +205,28 @@ TEST_F(ConnectionMonitor, ConnectionsMadeElsewhereAreNoticedOnlyWithDialup) {
     EXPECT_EQ(getConnectedEntries(), "");
     EXPECT_FALSE(monitor.dialInProgress());
     ASSERT_TRUE(pumpUntil([&] { return app.disconnected == 1; }));
+}
+
+TEST_F(ConnectionMonitor, ConnectHangsUpEveryConnectionAndALibraryWithoutDialFailsToStart) {
+    makeDialEntry("Zweitnetz", "Standard-28800-bps-Modem");
+    for (const char* entry : {"Lumora Online", "Zweitnetz"}) {
+        RASDIALPARAMSA params;
+        ASSERT_TRUE(getEntryDialParams(entry, &params));
+        std::strcpy(params.szUserName, "kunde");
+        std::strcpy(params.szPassword, "geheim");
+        HRASCONN handle = nullptr;
+        ASSERT_EQ(rasApi().pRasDialA(nullptr, nullptr, &params, 0, nullptr, &handle), 0u);
+    }
+    ASSERT_EQ(getConnectedEntries(), "Lumora OnlineZweitnetz");
+    monitor.toggleConnection();
+    EXPECT_EQ(getConnectedEntries(), "");
+
+    // A remote-access library that lacks the dial function: the dial cannot start.
+    rasApi().pRasDialA = nullptr;
+    monitor.toggleConnection();
+    unloadRasApi();  // the next binding is whole again
+    EXPECT_FALSE(monitor.dialInProgress());
+    EXPECT_EQ(app.pages, std::vector<std::string>{"discon.htm"});
 }
 
 #ifndef _WIN32

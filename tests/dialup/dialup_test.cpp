@@ -35,7 +35,18 @@ protected:
         const DWORD fast = 1;
         lumora_test::setMachineValue("System\\Lumora\\Provider", "StepDelay", REG_DWORD, &fast, sizeof fast);
     }
-    void TearDown() override { unloadRasApi(); }
+    // Each test leaves the process as it found it: the binding undone and the emulated Windows
+    // version back at the machine's default.
+    void TearDown() override {
+        unloadRasApi();
+        if (!lumora_test::onLinux()) return;
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora", 0, KEY_ALL_ACCESS, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(key, "WindowsVersion");
+            RegCloseKey(key);
+        }
+    }
 };
 
 TEST_F(Dialup, BindsTheSystemsLibraryOnceWithBothGroups) {

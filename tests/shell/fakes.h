@@ -101,6 +101,7 @@ public:
     // RasBinding
     bool rasDeviceExists(const std::string& name) override { return name == existingDevice; }
     std::string getConnectedEntries() override { return connected; }
+    std::string listActiveConnections() override { return connected; }
     std::string listPhonebookEntries() override { return phonebook; }
     void releaseRasApi() override {}
 
