@@ -79,7 +79,7 @@ printf '%s\r\n' REGEDIT4 '' \
 build/linux/bin/regedit /s "$install/demo-update.reg"
 echo "update server: $base_url (serving $served)"
 if [ "$update_demo" = 1 ]; then
-  build/linux/bin/rasdial "Lumora Online" /create:0191011 "/device:Simuliertes Modem" >/dev/null || exit 1
+  build/linux/bin/rasdial "Lumora Online" "/create:+49 (1805) 5550100" "/device:Simuliertes Modem" >/dev/null || exit 1
 fi
 program=$install/lumora
 

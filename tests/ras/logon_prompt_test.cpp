@@ -4,6 +4,7 @@
 #include "ras_fixture.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include "xvfb.h"
 
@@ -11,22 +12,37 @@ using namespace ras_test;
 
 namespace {
 
-// Whether a child of the root window carries the title.
-bool windowTitled(Display* display, const char* title) {
+// The child of the root window that carries the title (0 for none).
+Window windowTitled(Display* display, const char* title) {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
         return false;
-    bool found = false;
+    Window found = 0;
     for (unsigned i = 0; i < count && !found; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name) {
-            found = std::string(name) == title;
+            if (std::string(name) == title) found = children[i];
             XFree(name);
         }
     }
     if (children) XFree(children);
     return found;
+}
+
+// How many pixels of the window are black: its labels, fields and buttons.
+int blackPixels(Display* display, Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return 0;
+    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
+                              AllPlanes, ZPixmap);
+    if (!image) return 0;
+    int black = 0;
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            if (XGetPixel(image, x, y) == BlackPixel(display, DefaultScreen(display))) ++black;
+    XDestroyImage(image);
+    return black;
 }
 
 template <typename Condition>
@@ -56,17 +72,19 @@ TEST(LogonPrompt, AppearsWhileAuthenticatingAndWaitsForTheUser) {
     ASSERT_EQ(RasDialA(nullptr, nullptr, &p, 0xFFFFFFFF, events.window(), &connection), 0u);
     EXPECT_FALSE(windowTitled(x, "Benutzeranmeldung"));
     ASSERT_TRUE(events.waitForState(RASCS_Authenticate));
-    EXPECT_TRUE(eventually([&] { return windowTitled(x, "Benutzeranmeldung"); }));
+    EXPECT_TRUE(eventually([&] { return windowTitled(x, "Benutzeranmeldung") != 0; }));
+    // It is a dialog with its fields and buttons, not an empty box.
+    EXPECT_GT(blackPixels(x, windowTitled(x, "Benutzeranmeldung")), 500);
     // Nobody answers it: the dial stays where it is, many steps later.
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     RASCONNSTATUSA status{};
     status.dwSize = sizeof status;
     ASSERT_EQ(RasGetConnectStatusA(connection, &status), 0u);
     EXPECT_EQ(status.rasconnstate, RASCS_Authenticate);
-    EXPECT_TRUE(windowTitled(x, "Benutzeranmeldung"));
+    EXPECT_NE(windowTitled(x, "Benutzeranmeldung"), 0u);
     // Hanging up takes the prompt away.
     RasHangUpA(connection);
-    EXPECT_TRUE(eventually([&] { return !windowTitled(x, "Benutzeranmeldung"); }));
+    EXPECT_TRUE(eventually([&] { return windowTitled(x, "Benutzeranmeldung") == 0; }));
 
     XCloseDisplay(x);
 }
