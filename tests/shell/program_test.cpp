@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +14,10 @@
 #include "process.h"
 #include "registry.h"
 #include "testenv.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -37,6 +42,34 @@ DWORD runLumora(const std::string& program, const char* arguments) {
 }
 
 }  // namespace
+
+TEST(Program, AnInstallFolderTooLongForThePathBuffersRefusesToStart) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the system's process start refuses so long a path itself";
+#else
+    // 260 characters and more: the system cuts the program's path.
+    const std::string folder = lumora_test::scratchDir() + std::string(200, 'a') + "/" +
+                               std::string(60, 'b') + "/";
+    fs::create_directories(folder);
+    std::string program = installProgram(folder);
+    if (program.empty()) GTEST_SKIP() << "this build has no browser center program";
+    // Started from a shell in a folder of the caller's; without a display the refusal is told
+    // on standard error instead of in a box waiting for a click.
+    const std::string caller = lumora_test::scratchDir();
+    const std::string output = lumora_test::scratchDir() + "out.txt";
+    const int status = std::system(("cd '" + caller + "' && DISPLAY= '" + program + "' 2>'" +
+                                    output + "'").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream said(output);
+    std::string message((std::istreambuf_iterator<char>(said)), std::istreambuf_iterator<char>());
+    EXPECT_NE(message.find("Pfad seines Ordners ist zu lang"), std::string::npos) << message;
+    // Nothing was written as a program without a name: no "Installed" straight under
+    // "Software", no files in the caller's folder.
+    EXPECT_EQ(regReadString("Software", "Installed", nullptr), nullptr);
+    EXPECT_TRUE(fs::is_empty(caller));
+#endif
+}
 
 TEST(Program, ImportIniWritesOneValuePerKeyAndEnds) {
     std::string folder = lumora_test::scratchDir();
