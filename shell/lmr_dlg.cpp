@@ -363,13 +363,13 @@ void CLmrDlg::OnBrowserMove(int x, int y) {
     placePanes();
 }
 
-// The engine does not show a navigation's request body, so an intercepted navigation carries
-// none on to the command; commands of links (the skin's way) lose nothing.
-bool CLmrDlg::onBeforeNavigate(ui::PaneId pane, const std::string& url) {
+bool CLmrDlg::onBeforeNavigate(ui::PaneId pane, const std::string& url,
+                               const std::string& postData) {
+    TraceScope scope(m_WindowNumber);
     switch (pane) {
-    case ui::PaneId::Portal: return m_Commands.OnBeforeNavigatePortal(url, std::string());
-    case ui::PaneId::TitleBar: return m_Commands.OnBeforeNavigateTitleBar(url, std::string());
-    case ui::PaneId::Extra: return m_Commands.OnBeforeNavigateExtra(url, std::string());
+    case ui::PaneId::Portal: return m_Commands.OnBeforeNavigatePortal(url, postData);
+    case ui::PaneId::TitleBar: return m_Commands.OnBeforeNavigateTitleBar(url, postData);
+    case ui::PaneId::Extra: return m_Commands.OnBeforeNavigateExtra(url, postData);
     case ui::PaneId::Browser:
         // A command never loads anything, in the browser pane neither.
         if (paneCommandOf(url)) return true;
@@ -380,6 +380,7 @@ bool CLmrDlg::onBeforeNavigate(ui::PaneId pane, const std::string& url) {
 }
 
 void CLmrDlg::onNavigateComplete(ui::PaneId pane, const std::string& url) {
+    TraceScope scope(m_WindowNumber);
     if (pane != ui::PaneId::Browser) return;
     m_Ui->setElementAttribute(ui::PaneId::Portal, "IDC_SECURE", "src",
                               startsWithNoCase(url.c_str(), "https://") ? "secure.gif"
@@ -387,6 +388,7 @@ void CLmrDlg::onNavigateComplete(ui::PaneId pane, const std::string& url) {
 }
 
 void CLmrDlg::onDocumentComplete(ui::PaneId pane, const std::string& url) {
+    TraceScope scope(m_WindowNumber);
     if (pane == ui::PaneId::Portal) {
         traceLine("portal document complete: %s\n", url.c_str());
         bool online = m_App.isConnected();
@@ -416,6 +418,7 @@ void CLmrDlg::onDocumentComplete(ui::PaneId pane, const std::string& url) {
 }
 
 void CLmrDlg::onTitleChange(ui::PaneId pane, const std::string& title) {
+    TraceScope scope(m_WindowNumber);
     if (pane != ui::PaneId::Browser) return;
     std::string text = m_App.settings().windowTitle(title);
     SetWindowTextA(m_hWnd, text.c_str());
@@ -436,6 +439,7 @@ void CLmrDlg::onProgressChange(ui::PaneId pane, int percent) {
 }
 
 ui::SkinnedWindow* CLmrDlg::onNewWindow(ui::PaneId) {
+    TraceScope scope(m_WindowNumber);
     const std::string& skin =
         m_Layout.m_PopupPortal.empty() ? m_Layout.m_SkinName : m_Layout.m_PopupPortal;
     auto* window = dynamic_cast<CLmrDlg*>(m_App.addInstance(skin));
@@ -443,22 +447,39 @@ ui::SkinnedWindow* CLmrDlg::onNewWindow(ui::PaneId) {
 }
 
 void CLmrDlg::onScriptResize(ui::PaneId pane, int width, int height) {
+    TraceScope scope(m_WindowNumber);
     if (pane == ui::PaneId::Browser) OnBrowserSize(width, height);
 }
 
 void CLmrDlg::onScriptMove(ui::PaneId pane, int x, int y) {
+    TraceScope scope(m_WindowNumber);
     if (pane == ui::PaneId::Browser || pane == ui::PaneId::TitleBar) OnBrowserMove(x, y);
 }
 
-void CLmrDlg::onScriptClose(ui::PaneId) { postClose(); }
+void CLmrDlg::onBrowserVisible(bool visible) {
+    TraceScope scope(m_WindowNumber);
+    OnVisibleBrowser(visible);
+}
+
+void CLmrDlg::onBrowserMenuBar(bool visible) {
+    TraceScope scope(m_WindowNumber);
+    OnPropertyChangeBrowser(visible);
+}
+
+void CLmrDlg::onScriptClose(ui::PaneId) {
+    TraceScope scope(m_WindowNumber);
+    postClose();
+}
 
 void CLmrDlg::onSize(ui::SizeType type, int, int) {
+    TraceScope scope(m_WindowNumber);
     if (!m_Visible) return;
     placePanes();
     paintMask(type);
 }
 
 bool CLmrDlg::onFilterKey(ui::FilterKey key) {
+    TraceScope scope(m_WindowNumber);
     switch (key) {
     case ui::FilterKey::F5:
         navigateBrowser(m_Ui->currentUrl(ui::PaneId::Browser));
@@ -485,13 +506,14 @@ void CLmrDlg::updateLocationBar(const std::string& url) {
     if (m_TypedUrls.loaded(url, m_PendingTypedUrl)) {
         m_PendingTypedUrl.clear();
         std::vector<std::string> shown = m_TypedUrls.matching("");
-        shown.push_back(url);
+        if (std::find(shown.begin(), shown.end(), url) == shown.end()) shown.push_back(url);
         m_Ui->setLocationList(shown);
     }
     m_Ui->setLocationText(url);
 }
 
 void CLmrDlg::onLocationEnter(const std::string& text) {
+    TraceScope scope(m_WindowNumber);
     if (text.empty()) {
         traceLine("ENTER pressed, but no URL present\n");
         return;
@@ -505,9 +527,13 @@ void CLmrDlg::onLocationEnter(const std::string& text) {
     m_PendingTypedUrl = text;
 }
 
-void CLmrDlg::onLocationSelect(const std::string& url) { navigateBrowser(url); }
+void CLmrDlg::onLocationSelect(const std::string& url) {
+    TraceScope scope(m_WindowNumber);
+    navigateBrowser(url);
+}
 
 void CLmrDlg::onLocationDrop(const std::string& path) {
+    TraceScope scope(m_WindowNumber);
     std::string target = path;
     if (lowerText(path).ends_with(".url")) {
         char url[512];

@@ -100,15 +100,16 @@ public:
     void takeOverDialSettings() override { m_DialPage.takeOverDialSettings(); }
 
     // ui::WindowEvents
-    bool onBeforeNavigate(ui::PaneId pane, const std::string& url) override;
+    bool onBeforeNavigate(ui::PaneId pane, const std::string& url,
+                          const std::string& postData) override;
     void onNavigateComplete(ui::PaneId pane, const std::string& url) override;
     void onDocumentComplete(ui::PaneId pane, const std::string& url) override;
     void onTitleChange(ui::PaneId pane, const std::string& title) override;
     void onStatusTextChange(ui::PaneId pane, const std::string& text) override;
     void onProgressChange(ui::PaneId pane, int percent) override;
     ui::SkinnedWindow* onNewWindow(ui::PaneId pane) override;
-    void onBrowserVisible(bool visible) override { OnVisibleBrowser(visible); }
-    void onBrowserMenuBar(bool visible) override { OnPropertyChangeBrowser(visible); }
+    void onBrowserVisible(bool visible) override;
+    void onBrowserMenuBar(bool visible) override;
     void onScriptResize(ui::PaneId pane, int width, int height) override;
     void onScriptMove(ui::PaneId pane, int x, int y) override;
     void onScriptClose(ui::PaneId pane) override;

@@ -38,6 +38,13 @@ std::string browserUrl(const std::string& folder, const std::string& value) {
 
 }  // namespace
 
+bool isSkinName(const std::string& skinName) {
+    const bool valid = !skinName.empty() && skinName.find_first_of("\\/:") == std::string::npos &&
+                       skinName.find("..") == std::string::npos;
+    if (!valid) traceLine("skin name refused: \"%s\" is no folder of the program\n", skinName.c_str());
+    return valid;
+}
+
 void dumpSkinLayout(const SkinLayout& layout) {
     traceLine("=== start skin layout dump ===================================\n");
     traceLine("m_SkinName         : %s\n", layout.m_SkinName.c_str());
@@ -106,6 +113,7 @@ LoadedSkin& CSkinStore::loadIntoList(const std::string& skinName) {
 }
 
 const SkinLayout* CSkinStore::findOrLoadSkin(const std::string& skinName) {
+    if (!isSkinName(skinName)) return nullptr;
     if (LoadedSkin* skin = find(skinName)) return &skin->layout;
     std::string archive = m_InstallDir + skinName + ".dat";
     if (!fileExists(archive.c_str()))
@@ -116,13 +124,18 @@ const SkinLayout* CSkinStore::findOrLoadSkin(const std::string& skinName) {
 SkinLayout CSkinStore::layoutForNewWindow(const std::string& skinName, SkinLayout& appLayout) {
     traceLine("addInstance (%s)\n", skinName.c_str());
     SkinLayout chosen;
-    if (LoadedSkin* skin = find(skinName)) {
+    if (!isSkinName(skinName)) {
+        chosen = appLayout;
+    } else if (LoadedSkin* skin = find(skinName)) {
         traceLine("\"%s\" skin already loaded.\n", skinName.c_str());
         chosen = skin->layout;
     } else {
         traceLine("\"%s\" skin is not yet in the list of loaded skins.\n", skinName.c_str());
         std::string archive = m_InstallDir + skinName + ".dat";
-        if (fileExists(archive.c_str()) || readSkinIni(skinName, appLayout)) {
+        // skin.ini is only probed here: the application's layout keeps what the run set in it
+        // (a page from the command line).
+        SkinLayout probe = appLayout;
+        if (fileExists(archive.c_str()) || readSkinIni(skinName, probe)) {
             traceLine("reading data from file: \"%s\"\n", archive.c_str());
             chosen = loadIntoList(skinName).layout;
         } else {

@@ -15,6 +15,11 @@ struct LoadedSkin {
     SkinLayout layout;
 };
 
+// A skin name is a folder of the install directory: no path separators, no "..", no drive. Names
+// come from pages (a "SkinName" meta element) and must not reach outside the program's folder;
+// a refused name is traced.
+bool isSkinName(const std::string& skinName);
+
 // Writes the layout to the trace between the start and end lines of a dump.
 void dumpSkinLayout(const SkinLayout& layout);
 

@@ -26,8 +26,11 @@ class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
     // Every navigation of a pane; true cancels it. `url` is resolved (a file URL for a page of
-    // the skin folder).
-    virtual bool onBeforeNavigate(PaneId pane, const std::string& url) = 0;
+    // the skin folder); the escapes of a file URL, and of a command URL whatever its scheme, are
+    // decoded, except "%23", which stays apart from an anchor's "#". `postData` is the url-encoded
+    // body of a form posted by the navigation (empty for any other).
+    virtual bool onBeforeNavigate(PaneId pane, const std::string& url,
+                                  const std::string& postData) = 0;
     virtual void onNavigateComplete(PaneId pane, const std::string& url) = 0;
     virtual void onDocumentComplete(PaneId pane, const std::string& url) = 0;
     virtual void onTitleChange(PaneId pane, const std::string& title) = 0;
@@ -73,7 +76,9 @@ public:
     virtual void setElementText(PaneId pane, const std::string& id, const std::string& text) = 0;
     virtual void setElementAttribute(PaneId pane, const std::string& id,
                                      const std::string& attribute, const std::string& value) = 0;
-    // Reading an element waits for the page's answer; a missing element reads empty.
+    // Reading an element waits for the page's answer; a missing element reads empty. The text
+    // is the element's inner HTML (a form field's value with its markup characters written as
+    // character references, as the field's markup would hold it).
     virtual std::string elementText(PaneId pane, const std::string& id) = 0;
     virtual std::string elementAttribute(PaneId pane, const std::string& id,
                                          const std::string& attribute) = 0;

@@ -306,6 +306,51 @@ TEST_F(DialWindowTest, ConnectionsOfAnotherProgramAreNoticed) {
     EXPECT_TRUE(waitFor([&] { return iconIs(window, "connect.gif"); }, 3)) << connectIcon(window);
 }
 
+// Answers the first message box that comes up, remembering its text.
+gboolean answerMessageBox(gpointer data) {
+    auto* text = static_cast<std::string*>(data);
+    GList* windows = gtk_window_list_toplevels();
+    bool answered = false;
+    for (GList* w = windows; w && !answered; w = w->next) {
+        if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data)))
+            continue;
+        gchar* shown = nullptr;
+        g_object_get(w->data, "text", &shown, nullptr);
+        *text = shown ? shown : "";
+        g_free(shown);
+        gtk_dialog_response(GTK_DIALOG(w->data), IDOK);
+        answered = true;
+    }
+    g_list_free(windows);
+    return answered ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
+TEST_F(DialWindowTest, TheExtraPaneListsEveryActiveConnectionAndItsConnectHangsThemAllUp) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    const std::string second = name_ + " Zweit";
+    makeDialEntry(second.c_str(), kDevice);
+    ASSERT_EQ(rasdial("kunde geheim"), 0);
+    RASDIALPARAMSA params;
+    ASSERT_TRUE(getEntryDialParams(second.c_str(), &params));
+    std::strcpy(params.szUserName, "kunde");
+    std::strcpy(params.szPassword, "geheim");
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(rasApi().pRasDialA(nullptr, nullptr, &params, 0, nullptr, &handle), 0u);
+    ASSERT_EQ(getConnectedEntries(), entry_ + second);
+
+    // The extra pane's connection list, in a message box the user answers.
+    const std::string folder = window->skinFolder();
+    std::string shown;
+    g_timeout_add(100, answerMessageBox, &shown);
+    window->onBeforeNavigate(ui::PaneId::Extra, folder + "OLECMDID_ENUM", "");
+    EXPECT_EQ(shown, entry_ + "\t" + second);
+
+    // Its connect command hangs up every connection, not only the provider's.
+    window->onBeforeNavigate(ui::PaneId::Extra, folder + "OLECMDID_CONNECT", "");
+    EXPECT_EQ(getConnectedEntries(), "");
+}
+
 TEST_F(DialWindowTest, TheFirstStartsSettingsPageStaysAboveTheBrowserWindow) {
     // No dial device chosen yet: the settings page opens first, the browser window after it.
     WritePrivateProfileStringA("variables", "RasDeviceName", nullptr, (name_ + ".dat").c_str());

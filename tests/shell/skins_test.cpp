@@ -129,11 +129,13 @@ TEST_F(SkinsTest, NewWindowOfAnUnknownSkinGetsTheApplicationLayout) {
     EXPECT_EQ(chosen.m_PortalOnlineUrl, "app.htm");
     EXPECT_TRUE(store.loadedSkins().empty());
 
-    // A skin folder without archive is read into the application layout and then listed.
+    // A skin folder without archive is listed; the application's layout keeps what the run put
+    // into it (a page from the command line).
     writeSkinIni("folderonly", "[Portal]\nURL=f.htm\n");
     chosen = store.layoutForNewWindow("folderonly", app);
     EXPECT_EQ(chosen.m_PortalOnlineUrl, folder("folderonly") + "f.htm");
-    EXPECT_EQ(app.m_SkinName, "folderonly");
+    EXPECT_EQ(app.m_PortalOnlineUrl, "app.htm");
+    EXPECT_EQ(app.m_SkinName, "");
     EXPECT_EQ(store.loadedSkins().size(), 1u);
 }
 

@@ -31,6 +31,7 @@
 #include "window_support.h"
 #include "xvfb.h"
 #include "gtk/text.h"
+#include "httpserver.h"
 #include "toolkit.h"
 #include "url.h"
 
@@ -126,7 +127,7 @@ protected:
     }
 
     // Starts the browser center: its first window shows the default skin.
-    CLmrDlg* start() {
+    CLmrDlg* start(const std::string& arguments = "") {
         toolkit_ = ui::makeToolkit();
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
         windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, dialServices_);
@@ -134,7 +135,7 @@ protected:
                              parts_,  parts_,  archives_, parts_, parts_, parts_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
         windows_->real.attach(*app_);
-        std::string line = "\"" + dir_ + name_ + ".exe\"";
+        std::string line = "\"" + dir_ + name_ + ".exe\" " + arguments;
         if (!app_->InitInstance(line.c_str())) return nullptr;
         CLmrDlg* first = windows_->dialog(0);
         if (first) waitFor([&] { return loaded(first, ui::PaneId::Browser, ".htm"); });
@@ -274,6 +275,34 @@ TEST_F(WindowTest, MetaElementSwitchesTheSkin) {
                     page("Fremd", "<meta name=\"SkinName\" content=\"nirgends\">"));
     ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "unknown.htm"); }));
     EXPECT_EQ(window->layout().m_SkinName, "other");
+
+    // A page cannot lead the window to a skin outside the program's folder, whose portal links
+    // would run the program's commands: names with a path, "..", or a drive are refused.
+    const std::string outside = lumora_test::scratchDir();
+    writeSkin(outside, "", "#ff0000");
+    const std::string outsideName =
+        std::filesystem::path(outside).parent_path().filename().string();
+    for (const std::string& name : {"..\\" + outsideName, "../" + outsideName,
+                                     outside.substr(0, outside.size() - 1), "C:" + outsideName}) {
+        navigateBrowser(window, "evil.htm",
+                        page("Fremd", "<meta name=\"SkinName\" content=\"" + name + "\">"));
+        ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "evil.htm"); }));
+        EXPECT_EQ(window->layout().m_SkinName, "other") << name;
+        EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "other"); })) << name;
+        EXPECT_NE(trace().find("skin name refused: \"" + name + "\""), std::string::npos) << name;
+        window->navigateBrowser("about:blank");
+        ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "about:blank"); }));
+    }
+}
+
+TEST_F(WindowTest, APageFromTheCommandLineIsShownThoughTheSkinHasNoArchive) {
+    // Off line with dial-up: the browser starts on the offline page, which the argument replaces.
+    useDialup();
+    writeFile(dir_ + "given.htm", page("Gegeben", "<title>Gegeben</title>"));
+    CLmrDlg* window = start("\"" + dir_ + "given.htm\"");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "given.htm"); }))
+        << window->ui()->currentUrl(ui::PaneId::Browser);
 }
 
 gboolean countMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
@@ -616,7 +645,9 @@ TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
     useDialup();
     const std::string key = "Software\\" + name_;
     regWriteString(key.c_str(), "PhoneNumber", "0191 011");
-    regWriteString(key.c_str(), "StartUrl", "http://www.example.com/");
+    // An address with a character reference in it, as the customer may have typed it.
+    const std::string startUrl = "http://www.example.com/?a=1&amp;b=2";
+    regWriteString(key.c_str(), "StartUrl", startUrl.c_str());
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
     app_->showPopup("dial.htm");
@@ -632,7 +663,7 @@ TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
         return scriptResult(view, "document.getElementById('dial-phone').value", wait) ==
                "0191 011";
     }));
-    EXPECT_EQ(ui->elementText(extra, "CTN_START_URL"), "http://www.example.com/");
+    EXPECT_EQ(ui->elementText(extra, "CTN_START_URL"), "http://www.example.com/?a=1&amp;amp;b=2");
     const std::string devices = ui->elementOuterHtml(extra, "CTN_RAS_DEVICE_LIST");
     EXPECT_NE(devices.find(">ISDN 1</option>"), std::string::npos) << devices;
     EXPECT_NE(devices.find(">Modem 2</option>"), std::string::npos) << devices;
@@ -650,6 +681,7 @@ TEST_F(WindowTest, DialPageIsFilledAndTakenOver) {
         return now && loaded(now, ui::PaneId::Extra, "config/aufbauen.htm");
     }));
     EXPECT_STREQ(regReadString(key.c_str(), "PhoneNumber", ""), "0180 5");
+    EXPECT_EQ(std::string(regReadString(key.c_str(), "StartUrl", "")), startUrl);
     EXPECT_EQ(app_->settings().userName(), "m\xfcller");
     EXPECT_EQ(app_->settings().password(), "geheim");
     EXPECT_STRNE(regReadString(key.c_str(), "UserName", ""), "");
@@ -755,4 +787,74 @@ TEST_F(WindowTest, LoadWithPostDataSendsTheFormBody) {
     EXPECT_EQ(request.rfind("POST /anmelden ", 0), 0u) << request;
     EXPECT_NE(request.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
     EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), "name=M%FCller&plan=a+b&leer=");
+}
+
+// The page commands as the engine hands them over: the four forms of "HTTP:" from a page of the
+// skin folder, account data in braces from a page on the web, and a form posted to a command,
+// whose fields go with the load. The trace names the window of each of these events.
+TEST_F(WindowTest, CommandsReachTheProgramAsThePagesWroteThem) {
+    lumora_test::HttpTestServer web;
+    ASSERT_TRUE(web.listening());
+    web.serveText("/x.htm", page("x"), "");
+    const std::string host = "127.0.0.1:" + std::to_string(web.port());
+    web.serveText("/portal.htm",
+                  page("<a id='connect' href='OLECMDID_CONNECT:number{0190 11}user{m&uuml;ller}"
+                       "pass{ge heim}'>c</a>"),
+                  "");
+    OneRequestServer form;
+    ASSERT_NE(form.port(), 0);
+    writeFile(dir_ + "defhtml/portal.htm",
+              page("<a id='query' href='OLECMDID_HTTP:#" + host + "/x.htm#a=1'>q</a>"
+                   "<a id='anchor' href='OLECMDID_HTTP:%23" + host + "/x.htm#a'>a</a>"
+                   "<a id='skin' href='OLECMDID_HTTP:hier.htm'>s</a>"
+                   "<a id='blank' href='OLECMDID_HTTP:'>b</a>"
+                   "<form id='form' method='post' action='OLECMDID_HTTP:%23127.0.0.1:" +
+                   std::to_string(form.port()) + "/anmelden'>"
+                   "<input name='name' value='M&uuml;ller'><input name='plan' value='a b'>"
+                   "<input type='submit' id='send' name='los' value='OK'></form>"));
+    writeFile(dir_ + "defhtml/hier.htm", page("Hier"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* portal = gtkOf(window)->paneWidget(ui::PaneId::Portal);
+    const std::string base = "http://" + host + "/x.htm";
+
+    // "#": the host's page, each further "#" a query.
+    clickLink(portal, "query", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, (base + "?a=1").c_str()); }))
+        << window->ui()->currentUrl(ui::PaneId::Browser);
+    // "%23": the host's page with its anchor, which is no part of the request.
+    web.clearRequests();
+    clickLink(portal, "anchor", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, (base + "#a").c_str()); }))
+        << window->ui()->currentUrl(ui::PaneId::Browser);
+    for (const std::string& request : web.requests())
+        EXPECT_EQ(request.find("?a"), std::string::npos) << request;
+    // A plain name: a page of the skin folder; nothing: a blank page.
+    clickLink(portal, "skin", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "defhtml/hier.htm"); }));
+    clickLink(portal, "blank", wait);
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "about:blank"); }));
+
+    // A form posted to a command: the browser pane posts its fields to the target.
+    clickLink(portal, "send", wait);
+    ASSERT_TRUE(waitFor([&] { return form.done(); }));
+    const std::string request = form.request();
+    EXPECT_EQ(request.rfind("POST /anmelden ", 0), 0u) << request;
+    EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), "name=M%FCller&plan=a+b&los=OK");
+
+    // Account data in braces from a portal page on the web.
+    window->ui()->navigate(ui::PaneId::Portal, web.url("/portal.htm"));
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "/portal.htm"); }));
+    clickLink(portal, "connect", wait);
+    EXPECT_TRUE(waitFor([&] { return app_->settings().password() == "ge heim"; }));
+    EXPECT_EQ(app_->settings().phoneNumber(), "0190 11");
+    EXPECT_EQ(app_->settings().userName(), "m\xfcller");
+
+    // The window's number (0) leads the trace lines of the engine's events.
+    const std::string log = trace();
+    for (const char* line : {"|  0OnBeforeNavigateBrowser()", "|  0portal document complete",
+                             "|  0setting user name"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }

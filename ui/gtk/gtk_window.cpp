@@ -2,6 +2,7 @@
 #include "gtk_window.h"
 
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "text.h"
@@ -47,6 +48,67 @@ gboolean giveUp(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The engine tells a navigation's URL but not the body of a form it posts. So every page records
+// a form's submission before the navigation starts: the address it posts to and its fields,
+// url-encoded as Windows-1252 (a character outside it as "?"), as the pane's form post expects.
+// The navigation of that address then takes the body. Forms posted by script are recorded too.
+constexpr const char* kFormRecorder = R"JS((() => {
+  const high = '\u20ac\u0081\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160' +
+               '\u2039\u0152\u008d\u017d\u008f\u0090\u2018\u2019\u201c\u201d\u2022' +
+               '\u2013\u2014\u02dc\u2122\u0161\u203a\u0153\u009d\u017e\u0178';
+  const encode = (text) => {
+    let out = '';
+    for (const ch of String(text)) {
+      let code = ch.codePointAt(0);
+      if (/[A-Za-z0-9*\-._]/.test(ch)) { out += ch; continue; }
+      if (ch === ' ') { out += '+'; continue; }
+      if (code >= 256) code = high.indexOf(ch) >= 0 ? 0x80 + high.indexOf(ch) : 0x3f;
+      out += '%' + code.toString(16).toUpperCase().padStart(2, '0');
+    }
+    return out;
+  };
+  const given = (element, attribute, property) =>
+    element && element.hasAttribute(attribute) ? element[property] : null;
+  const record = (form, submitter) => {
+    const method = given(submitter, 'formmethod', 'formMethod') || form.method || 'get';
+    if (String(method).toLowerCase() !== 'post') return;
+    let fields;
+    try { fields = new FormData(form, submitter || undefined); } catch (e) { fields = new FormData(form); }
+    const pairs = [];
+    for (const [name, value] of fields)
+      pairs.push(encode(name) + '=' + encode(typeof value === 'string' ? value : value.name));
+    const action = given(submitter, 'formaction', 'formAction') || form.action;
+    window.webkit.messageHandlers.lumoraFormPost.postMessage(action + '\n' + pairs.join('&'));
+  };
+  window.addEventListener('submit', (event) => {
+    if (!event.defaultPrevented) record(event.target, event.submitter);
+  });
+  const submit = HTMLFormElement.prototype.submit;
+  HTMLFormElement.prototype.submit = function () { record(this, null); return submit.call(this); };
+})();)JS";
+
+// Recorded form bodies by the address they are posted to, until that navigation asks for them.
+std::map<std::string, std::string> pendingFormPosts;
+
+void onFormPosted(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
+    JSCValue* value = webkit_javascript_result_get_js_value(result);
+    if (!jsc_value_is_string(value)) return;
+    gchar* text = jsc_value_to_string(value);
+    std::string message = text;
+    g_free(text);
+    const size_t split = message.find('\n');
+    if (split != std::string::npos)
+        pendingFormPosts[message.substr(0, split)] = message.substr(split + 1);
+}
+
+std::string takeFormPost(const std::string& uri) {
+    auto found = pendingFormPosts.find(uri);
+    if (found == pendingFormPosts.end()) return std::string();
+    std::string body = std::move(found->second);
+    pendingFormPosts.erase(found);
+    return body;
+}
+
 }  // namespace
 
 GtkSkinnedWindow::GtkSkinnedWindow(WindowEvents& events, WebKitSettings* settings)
@@ -61,6 +123,16 @@ GtkSkinnedWindow::GtkSkinnedWindow(WindowEvents& events, WebKitSettings* setting
     height_ = 400;
     gtk_window_set_default_size(GTK_WINDOW(window_), width_, height_);
 
+    contentManager_ = webkit_user_content_manager_new();
+    WebKitUserScript* recorder =
+        webkit_user_script_new(kFormRecorder, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(contentManager_, recorder);
+    webkit_user_script_unref(recorder);
+    g_signal_connect(contentManager_, "script-message-received::lumoraFormPost",
+                     G_CALLBACK(onFormPosted), nullptr);
+    webkit_user_content_manager_register_script_message_handler(contentManager_,
+                                                                "lumoraFormPost");
     createPane(PaneId::TitleBar, nullptr);
     for (PaneId id : {PaneId::Portal, PaneId::Extra, PaneId::Browser})
         createPane(id, pane(PaneId::TitleBar).view);
@@ -84,16 +156,21 @@ GtkSkinnedWindow::~GtkSkinnedWindow() {
     g_signal_handlers_disconnect_by_data(location_, this);
     g_signal_handlers_disconnect_by_data(gtk_bin_get_child(GTK_BIN(location_)), this);
     gtk_widget_destroy(window_);
-    g_object_unref(completions_);
+    if (appendSource_) g_source_remove(appendSource_);
     if (pageSetup_) g_object_unref(pageSetup_);
+    g_signal_handlers_disconnect_by_func(contentManager_, reinterpret_cast<gpointer>(onFormPosted),
+                                         nullptr);
+    g_object_unref(contentManager_);
 }
 
 void GtkSkinnedWindow::createPane(PaneId id, WebKitWebView* related) {
     Pane& p = pane(id);
     p.owner = this;
     p.id = id;
+    // Views related to another share its user content (the form recorder).
     p.view = WEBKIT_WEB_VIEW(related ? webkit_web_view_new_with_related_view(related)
-                                     : webkit_web_view_new());
+                                     : webkit_web_view_new_with_user_content_manager(
+                                           contentManager_));
     webkit_web_view_set_settings(p.view, settings_);
     gtk_layout_put(GTK_LAYOUT(layout_), GTK_WIDGET(p.view), 0, 0);
     connectPane(p);
@@ -128,13 +205,9 @@ GtkWidget* GtkSkinnedWindow::adoptRelatedBrowser(WebKitWebView* requester) {
 void GtkSkinnedWindow::buildLocationBar() {
     location_ = gtk_combo_box_text_new_with_entry();
     GtkWidget* entry = gtk_bin_get_child(GTK_BIN(location_));
-    completions_ = gtk_list_store_new(1, G_TYPE_STRING);
-    GtkEntryCompletion* completion = gtk_entry_completion_new();
-    gtk_entry_completion_set_model(completion, GTK_TREE_MODEL(completions_));
-    gtk_entry_completion_set_text_column(completion, 0);
-    gtk_entry_completion_set_inline_completion(completion, TRUE);
-    gtk_entry_set_completion(GTK_ENTRY(entry), completion);
-    g_object_unref(completion);
+    // Typing at the end completes the address from the typed ones (auto-append); the list of
+    // the drop-down suggests them.
+    g_signal_connect_after(entry, "insert-text", G_CALLBACK(onLocationTyped), this);
     // The addresses are shown with the icon of a web page.
     gtk_entry_set_icon_from_icon_name(GTK_ENTRY(entry), GTK_ENTRY_ICON_PRIMARY, "text-html");
     gtk_drag_dest_set(entry, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
@@ -281,8 +354,11 @@ std::string GtkSkinnedWindow::elementText(PaneId id, const std::string& element)
     return evaluateText(id,
                         "const e = document.getElementById(id);"
                         "if (!e) return '';"
-                        "return (e.tagName === 'INPUT' || e.tagName === 'TEXTAREA' ||"
-                        "        e.tagName === 'SELECT') ? e.value : e.innerText;",
+                        "if (e.tagName !== 'INPUT' && e.tagName !== 'TEXTAREA' &&"
+                        "    e.tagName !== 'SELECT') return e.innerHTML;"
+                        "const markup = document.createElement('span');"
+                        "markup.textContent = e.value;"
+                        "return markup.innerHTML;",
                         stringArguments({{"id", element}}));
 }
 
@@ -589,11 +665,11 @@ void GtkSkinnedWindow::setLocationList(const std::vector<std::string>& urls) {
     GtkWidget* entry = gtk_bin_get_child(GTK_BIN(location_));
     std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(location_));
-    gtk_list_store_clear(completions_);
+    locationList_.clear();
     for (const std::string& url : urls) {
         std::string utf8 = toUtf8(url);
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(location_), utf8.c_str());
-        gtk_list_store_insert_with_values(completions_, nullptr, -1, 0, utf8.c_str(), -1);
+        locationList_.push_back(utf8);
     }
     gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
     updatingLocation_ = false;
@@ -619,8 +695,16 @@ gboolean GtkSkinnedWindow::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* 
     auto* p = static_cast<Pane*>(data);
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-    if (!uri || !p->owner->events_.onBeforeNavigate(p->id, fromUri(uri))) return FALSE;
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const gchar* uri = webkit_uri_request_get_uri(request);
+    if (!uri) return FALSE;
+    // Only posted forms were recorded (a file URL's request has no method to tell).
+    std::string postData;
+    const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
+    if (kind == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
+        kind == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED)
+        postData = takeFormPost(uri);
+    if (!p->owner->events_.onBeforeNavigate(p->id, fromUri(uri), postData)) return FALSE;
     webkit_policy_decision_ignore(decision);
     return TRUE;
 }
@@ -756,6 +840,40 @@ gboolean GtkSkinnedWindow::onWindowState(GtkWidget*, GdkEventWindowState* event,
 gboolean GtkSkinnedWindow::onDelete(GtkWidget*, GdkEvent*, gpointer data) {
     static_cast<GtkSkinnedWindow*>(data)->events_.onCloseRequest();
     return TRUE;  // the owner destroys the window when it has finished closing
+}
+
+void GtkSkinnedWindow::onLocationTyped(GtkEditable* editable, gchar*, gint, gint* position,
+                                       gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    if (self->updatingLocation_ || self->appendSource_) return;
+    const gint length = gtk_entry_get_text_length(GTK_ENTRY(editable));
+    if (*position != length) return;
+    // The entry puts its cursor after the typed text once this signal is done, so the completion
+    // follows when the typing has settled.
+    self->appendSource_ = g_idle_add(appendTypedCompletion, self);
+}
+
+gboolean GtkSkinnedWindow::appendTypedCompletion(gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    self->appendSource_ = 0;
+    GtkEditable* entry = GTK_EDITABLE(gtk_bin_get_child(GTK_BIN(self->location_)));
+    const std::string typed = gtk_entry_get_text(GTK_ENTRY(entry));
+    if (typed.empty() || gtk_editable_get_position(entry) != g_utf8_strlen(typed.c_str(), -1))
+        return G_SOURCE_REMOVE;
+    for (const std::string& url : self->locationList_) {
+        if (url.size() <= typed.size() ||
+            g_ascii_strncasecmp(url.c_str(), typed.c_str(), typed.size()) != 0)
+            continue;
+        // The appended part is selected: the next key typed replaces it.
+        self->updatingLocation_ = true;
+        gint at = static_cast<gint>(g_utf8_strlen(typed.c_str(), -1));
+        const std::string rest = url.substr(typed.size());
+        gtk_editable_insert_text(entry, rest.c_str(), static_cast<gint>(rest.size()), &at);
+        gtk_editable_select_region(entry, static_cast<gint>(g_utf8_strlen(typed.c_str(), -1)), -1);
+        self->updatingLocation_ = false;
+        break;
+    }
+    return G_SOURCE_REMOVE;
 }
 
 void GtkSkinnedWindow::onLocationActivate(GtkEntry* entry, gpointer data) {

@@ -7,6 +7,8 @@
 #include <webkit2/webkit2.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "skinned_window.h"
 
@@ -121,6 +123,8 @@ private:
     static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
     static gboolean onMap(GtkWidget*, GdkEvent*, gpointer);
+    static void onLocationTyped(GtkEditable*, gchar*, gint, gint*, gpointer);
+    static gboolean appendTypedCompletion(gpointer);
     static void onLocationActivate(GtkEntry*, gpointer);
     static void onLocationChanged(GtkComboBox*, gpointer);
     static void onLocationDrop(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData*, guint,
@@ -131,7 +135,9 @@ private:
     GtkWidget* window_ = nullptr;
     GtkWidget* layout_ = nullptr;
     GtkWidget* location_ = nullptr;
-    GtkListStore* completions_ = nullptr;
+    std::vector<std::string> locationList_;  // the typed addresses, UTF-8
+    guint appendSource_ = 0;
+    WebKitUserContentManager* contentManager_ = nullptr;
     GtkPageSetup* pageSetup_ = nullptr;
     std::array<Pane, 4> panes_{};
     int x_ = 0, y_ = 0, width_ = 0, height_ = 0;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "paths.h"
 
@@ -23,11 +24,19 @@ std::string converted(const std::string& text, const char* to, const char* from)
     return result;
 }
 
+// A scheme begins with a letter ("127.0.0.1:8080" has none), and a host's port after the colon
+// ("www.example.com:8080/x") is no scheme either: such addresses are completed to web addresses.
 bool hasScheme(const std::string& address) {
     size_t colon = address.find(':');
     if (colon == std::string::npos || colon < 2) return false;  // "c:" is a drive
-    return std::all_of(address.begin(), address.begin() + static_cast<long>(colon),
-                       [](char c) { return g_ascii_isalnum(c) || c == '+' || c == '-' || c == '.'; });
+    if (!g_ascii_isalpha(address[0])) return false;
+    if (!std::all_of(address.begin(), address.begin() + static_cast<long>(colon),
+                     [](char c) { return g_ascii_isalnum(c) || c == '+' || c == '-' || c == '.'; }))
+        return false;
+    const size_t end = address.find_first_of("/?#", colon + 1);
+    const std::string after = address.substr(colon + 1, end == std::string::npos ? end : end - colon - 1);
+    return after.empty() || !std::all_of(after.begin(), after.end(),
+                                         [](char c) { return g_ascii_isdigit(c); });
 }
 
 }  // namespace
@@ -86,14 +95,32 @@ std::string toUri(const std::string& address) {
     return "http://" + text;
 }
 
+namespace {
+
+// The URI with its escapes decoded (each %XX one byte of UTF-8), except "%23".
+std::string unescapedKeepingHash(const std::string& uri) {
+    std::string text;
+    for (size_t i = 0; i < uri.size(); ++i) {
+        if (uri[i] == '%' && i + 2 < uri.size() && g_ascii_isxdigit(uri[i + 1]) &&
+            g_ascii_isxdigit(uri[i + 2]) && uri.compare(i, 3, "%23") != 0) {
+            text += static_cast<char>(g_ascii_xdigit_value(uri[i + 1]) * 16 +
+                                      g_ascii_xdigit_value(uri[i + 2]));
+            i += 2;
+        } else {
+            text += uri[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string fromUri(const char* uri) {
     if (!uri) return std::string();
-    if (!isFileUrl(uri)) return toAnsi(uri);
-    gchar* decoded = g_uri_unescape_string(uri, nullptr);
-    if (!decoded) return toAnsi(uri);
-    std::string text = toAnsi(decoded);
-    g_free(decoded);
-    return text;
+    // The pages' commands are read from the address as written: the engine escapes braces and
+    // blanks of a command in a page on the web as much as in a file.
+    if (!isFileUrl(uri) && !std::strstr(uri, "OLECMDID_")) return toAnsi(uri);
+    return toAnsi(unescapedKeepingHash(uri));
 }
 
 }  // namespace ui::gtk
