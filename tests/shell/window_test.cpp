@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+
 #include <winsock.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -367,8 +371,12 @@ TEST_F(WindowTest, PopupShowsItsPageInTheExtraPaneAlone) {
     app_->showPopup("dial.htm");
     auto* popup = dynamic_cast<CLmrDlg*>(app_->popup());
     ASSERT_NE(popup, nullptr);
+    // It appears with its page, not as an empty box before it.
+    GtkWidget* toplevel = gtkOf(popup)->toplevel();
+    auto* view = WEBKIT_WEB_VIEW(gtkOf(popup)->paneWidget(ui::PaneId::Extra));
+    EXPECT_FALSE(gtk_widget_get_mapped(toplevel) && webkit_web_view_is_loading(view));
     ASSERT_TRUE(waitFor([&] { return loaded(popup, ui::PaneId::Extra, "config/dial.htm"); }));
-    EXPECT_TRUE(popup->ui()->isVisible());
+    EXPECT_TRUE(waitFor([&] { return popup->ui()->isVisible(); }));
     SIZE size = popup->ui()->clientSize();
     EXPECT_EQ(size.cx, 410);
     EXPECT_EQ(size.cy, 410);
@@ -857,4 +865,136 @@ TEST_F(WindowTest, CommandsReachTheProgramAsThePagesWroteThem) {
     for (const char* line : {"|  0OnBeforeNavigateBrowser()", "|  0portal document complete",
                              "|  0setting user name"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+namespace {
+
+// The user's pointer: real input events of the X server, which the toolkit receives as from a
+// mouse.
+class Pointer {
+public:
+    explicit Pointer(const std::function<bool(const std::function<bool()>&, int)>& pump)
+        : pump_(pump), display_(GDK_DISPLAY_XDISPLAY(gdk_display_get_default())) {}
+    void moveTo(int x, int y) {
+        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+        settle();
+    }
+    void button(bool down) {
+        XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
+        settle();
+    }
+    void click(int x, int y) {
+        moveTo(x, y);
+        button(true);
+        button(false);
+    }
+    // Presses at one point, moves in steps to another and lets go there.
+    void drag(int fromX, int fromY, int toX, int toY) {
+        moveTo(fromX, fromY);
+        button(true);
+        for (int step = 1; step <= 10; ++step)
+            moveTo(fromX + (toX - fromX) * step / 10, fromY + (toY - fromY) * step / 10);
+        button(false);
+    }
+    void key(KeySym symbol) {
+        const KeyCode code = XKeysymToKeycode(display_, symbol);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        settle();
+    }
+
+private:
+    void settle() {
+        XFlush(display_);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+        pump_([&] { return std::chrono::steady_clock::now() > until; }, 5);
+    }
+    std::function<bool(const std::function<bool()>&, int)> pump_;
+    Display* display_;
+};
+
+}  // namespace
+
+// The window as the user meets it with the mouse and keyboard: its frame sizes it, the panes and
+// the shape follow; the location bar completes typed addresses so that typing goes on over the
+// completion, and completes an address without scheme.
+TEST_F(WindowTest, MouseAndKeyboardOnTheFrameAndTheLocationBar) {
+    lumora_test::HttpTestServer web;
+    ASSERT_TRUE(web.listening());
+    web.serveText("/index.html", page("Index"), "");
+    web.serveText("/x.html", page("X"), "");
+    const std::string visited = web.url("/index.html");
+    const char* typedKey = "software\\Microsoft\\Internet Explorer\\TypedURLs";
+    regWriteString(typedKey, "url1", visited.c_str());
+    regDeleteValue(typedKey, "url2");
+    writeSkin(dir_ + "defhtml/", "[LocationBar]\nX1=100\nY1=40\nX2=500\nY2=66\n", "#00ff00");
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    Pointer pointer([this](const std::function<bool()>& done, int seconds) {
+        return waitFor(done, seconds);
+    });
+
+    // Clicking into the address gives it the keyboard.
+    const RECT frame = window->ui()->windowRect();
+    pointer.click(frame.left + 300, frame.top + 53);
+
+    // Typing "h" completes the visited address, the completion selected; the next key replaces
+    // it, and the completion follows again.
+    GtkWidget* entry =
+        gtk_bin_get_child(GTK_BIN(gtkOf(window)->paneWidget(ui::PaneId::LocationBar)));
+    ASSERT_TRUE(gtk_widget_has_focus(entry));
+    gtk_editable_delete_text(GTK_EDITABLE(entry), 0, -1);
+    pointer.key(XK_h);
+    EXPECT_TRUE(waitFor([&] { return window->ui()->locationText() == visited; }))
+        << window->ui()->locationText();
+    gint start = 0, end = 0;
+    EXPECT_TRUE(gtk_editable_get_selection_bounds(GTK_EDITABLE(entry), &start, &end));
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(end, static_cast<gint>(visited.size()));
+    pointer.key(XK_t);
+    EXPECT_TRUE(waitFor([&] { return window->ui()->locationText() == visited; }))
+        << window->ui()->locationText();
+    EXPECT_TRUE(gtk_editable_get_selection_bounds(GTK_EDITABLE(entry), &start, &end));
+    EXPECT_EQ(start, 2);
+
+    // An address typed without a scheme is a web address.
+    const std::string bare = "127.0.0.1:" + std::to_string(web.port()) + "/x.html";
+    gtk_entry_set_text(GTK_ENTRY(entry), bare.c_str());
+    g_signal_emit_by_name(entry, "activate");
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, ("http://" + bare).c_str()); }))
+        << window->ui()->currentUrl(ui::PaneId::Browser);
+    // The drop-down names every address once.
+    GtkTreeModel* list = gtk_combo_box_get_model(
+        GTK_COMBO_BOX(gtkOf(window)->paneWidget(ui::PaneId::LocationBar)));
+    std::vector<std::string> shown;
+    GtkTreeIter row;
+    for (gboolean more = gtk_tree_model_get_iter_first(list, &row); more;
+         more = gtk_tree_model_iter_next(list, &row)) {
+        gchar* text = nullptr;
+        gtk_tree_model_get(list, &row, 0, &text, -1);
+        shown.push_back(text ? text : "");
+        g_free(text);
+    }
+    std::vector<std::string> unique = shown;
+    std::sort(unique.begin(), unique.end());
+    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+    EXPECT_EQ(unique.size(), shown.size()) << ::testing::PrintToString(shown);
+
+    // The lower right corner sizes the window; the panes follow.
+    const SIZE before = window->ui()->clientSize();
+    GtkWidget* browser = gtkOf(window)->paneWidget(ui::PaneId::Browser);
+    GtkAllocation browserBefore;
+    gtk_widget_get_allocation(browser, &browserBefore);
+    pointer.drag(frame.right - 2, frame.bottom - 2, frame.right + 118, frame.bottom + 78);
+    EXPECT_TRUE(waitFor([&] { return window->ui()->clientSize().cx >= before.cx + 100; }))
+        << window->ui()->clientSize().cx << " was " << before.cx;
+    const SIZE after = window->ui()->clientSize();
+    EXPECT_GE(after.cy, before.cy + 60);
+    EXPECT_TRUE(waitFor([&] {
+        GtkAllocation now;
+        gtk_widget_get_allocation(browser, &now);
+        return now.width == browserBefore.width + (after.cx - before.cx) &&
+               now.height == browserBefore.height + (after.cy - before.cy);
+    }));
 }

@@ -138,6 +138,8 @@ GtkSkinnedWindow::GtkSkinnedWindow(WindowEvents& events, WebKitSettings* setting
         createPane(id, pane(PaneId::TitleBar).view);
     buildLocationBar();
 
+    gtk_widget_add_events(layout_, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(layout_, "button-press-event", G_CALLBACK(onFrameButton), this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(onWindowState), this);
@@ -153,10 +155,12 @@ GtkSkinnedWindow::~GtkSkinnedWindow() {
         g_signal_handlers_disconnect_by_data(webkit_web_view_get_window_properties(p.view), &p);
     }
     g_signal_handlers_disconnect_by_data(window_, this);
+    g_signal_handlers_disconnect_by_data(layout_, this);
     g_signal_handlers_disconnect_by_data(location_, this);
     g_signal_handlers_disconnect_by_data(gtk_bin_get_child(GTK_BIN(location_)), this);
     gtk_widget_destroy(window_);
     if (appendSource_) g_source_remove(appendSource_);
+    cancelPendingShow();
     if (pageSetup_) g_object_unref(pageSetup_);
     g_signal_handlers_disconnect_by_func(contentManager_, reinterpret_cast<gpointer>(onFormPosted),
                                          nullptr);
@@ -615,14 +619,45 @@ bool GtkSkinnedWindow::loadMask(const std::string& path, int width, int height,
     return true;
 }
 
+// A window appears once the pages of its shown panes have loaded, so that it never shows as an
+// empty box; a page that takes long does not hold it back for more than two seconds.
 void GtkSkinnedWindow::show(bool visible) {
-    if (visible) {
-        gtk_widget_show(layout_);
-        gtk_widget_show(window_);
-        gtk_window_move(GTK_WINDOW(window_), x_, y_);
-    } else {
+    if (!visible) {
+        cancelPendingShow();
         gtk_widget_hide(window_);
+        return;
     }
+    if (!panesLoading()) {
+        reveal();
+        return;
+    }
+    if (!showTimeout_) showTimeout_ = g_timeout_add(2000, revealLate, this);
+}
+
+bool GtkSkinnedWindow::panesLoading() {
+    for (Pane& p : panes_)
+        if (gtk_widget_get_visible(GTK_WIDGET(p.view)) && webkit_web_view_is_loading(p.view))
+            return true;
+    return false;
+}
+
+void GtkSkinnedWindow::cancelPendingShow() {
+    if (showTimeout_) g_source_remove(showTimeout_);
+    showTimeout_ = 0;
+}
+
+void GtkSkinnedWindow::reveal() {
+    cancelPendingShow();
+    gtk_widget_show(layout_);
+    gtk_widget_show(window_);
+    gtk_window_move(GTK_WINDOW(window_), x_, y_);
+}
+
+gboolean GtkSkinnedWindow::revealLate(gpointer data) {
+    auto* self = static_cast<GtkSkinnedWindow*>(data);
+    self->showTimeout_ = 0;
+    self->reveal();
+    return G_SOURCE_REMOVE;
 }
 
 bool GtkSkinnedWindow::isVisible() { return gtk_widget_get_visible(window_); }
@@ -720,6 +755,7 @@ void GtkSkinnedWindow::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
         // something else damages it, so the window is drawn again once the picture is there.
         g_timeout_add_full(G_PRIORITY_DEFAULT, 300, redrawLater, g_object_ref(p->owner->window_),
                            g_object_unref);
+        if (p->owner->showTimeout_ && !p->owner->panesLoading()) p->owner->reveal();
         p->owner->events_.onDocumentComplete(p->id, url);
     }
 }
@@ -791,8 +827,39 @@ gboolean GtkSkinnedWindow::onContextMenu(WebKitWebView*, WebKitContextMenu*, Gdk
     return static_cast<Pane*>(data)->id != PaneId::Browser;
 }
 
+bool GtkSkinnedWindow::beginResize(GdkEventButton* event) {
+    // The window has no frame of the window manager: the outermost pixels of whatever lies at
+    // the window's edge (a pane or the bare client area) are its sizing frame.
+    constexpr int kFrame = 6;
+    if (!resizable_ || maximized_ || event->type != GDK_BUTTON_PRESS ||
+        event->button != GDK_BUTTON_PRIMARY)
+        return false;
+    const int x = static_cast<int>(event->x_root) - x_, y = static_cast<int>(event->y_root) - y_;
+    const bool left = x < kFrame, right = x >= width_ - kFrame;
+    const bool top = y < kFrame, bottom = y >= height_ - kFrame;
+    GdkWindowEdge edge;
+    if (top && left) edge = GDK_WINDOW_EDGE_NORTH_WEST;
+    else if (top && right) edge = GDK_WINDOW_EDGE_NORTH_EAST;
+    else if (bottom && left) edge = GDK_WINDOW_EDGE_SOUTH_WEST;
+    else if (bottom && right) edge = GDK_WINDOW_EDGE_SOUTH_EAST;
+    else if (top) edge = GDK_WINDOW_EDGE_NORTH;
+    else if (bottom) edge = GDK_WINDOW_EDGE_SOUTH;
+    else if (left) edge = GDK_WINDOW_EDGE_WEST;
+    else if (right) edge = GDK_WINDOW_EDGE_EAST;
+    else return false;
+    gtk_window_begin_resize_drag(GTK_WINDOW(window_), edge, static_cast<int>(event->button),
+                                 static_cast<int>(event->x_root), static_cast<int>(event->y_root),
+                                 event->time);
+    return true;
+}
+
+gboolean GtkSkinnedWindow::onFrameButton(GtkWidget*, GdkEventButton* event, gpointer data) {
+    return static_cast<GtkSkinnedWindow*>(data)->beginResize(event);
+}
+
 gboolean GtkSkinnedWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer data) {
     auto* p = static_cast<Pane*>(data);
+    if (p->owner->beginResize(event)) return TRUE;
     // The window has no caption of the window manager: the title bar page, away from its links,
     // moves it.
     if (p->id == PaneId::TitleBar && event->type == GDK_BUTTON_PRESS &&

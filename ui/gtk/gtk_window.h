@@ -104,6 +104,11 @@ private:
     // The text of a script's answer; empty for none, null or undefined.
     std::string evaluateText(PaneId pane, const char* body, GVariant* arguments);
     void buildLocationBar();
+    // Showing waits for the pages of the shown panes (or a time-out).
+    bool panesLoading();
+    void reveal();
+    void cancelPendingShow();
+    static gboolean revealLate(gpointer);
 
     static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType,
                                    gpointer);
@@ -118,6 +123,9 @@ private:
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                   WebKitHitTestResult*, gpointer);
     static gboolean onButton(GtkWidget*, GdkEventButton*, gpointer);
+    static gboolean onFrameButton(GtkWidget*, GdkEventButton*, gpointer);
+    // A press of the left button on the window's edge starts sizing it; false elsewhere.
+    bool beginResize(GdkEventButton* event);
     static gboolean onKey(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer);
     static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
@@ -137,6 +145,7 @@ private:
     GtkWidget* location_ = nullptr;
     std::vector<std::string> locationList_;  // the typed addresses, UTF-8
     guint appendSource_ = 0;
+    guint showTimeout_ = 0;  // set while the window waits for its pages to appear
     WebKitUserContentManager* contentManager_ = nullptr;
     GtkPageSetup* pageSetup_ = nullptr;
     std::array<Pane, 4> panes_{};
