@@ -310,7 +310,13 @@ void HttpTestServer::serve(Socket clientSocket) {
 
     std::string request;
     char buffer[4096];
+    // A connection a client opens ahead and never uses is given up when the server stops.
+    int idle = 0;
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequest) {
+        if (!readable(client, 100)) {
+            if (stopping_ || ++idle >= kConnectionTimeoutSeconds * 10) break;
+            continue;
+        }
         const int n = static_cast<int>(recv(client, buffer, sizeof buffer, 0));
         if (n <= 0) break;
         request.append(buffer, static_cast<std::size_t>(n));
