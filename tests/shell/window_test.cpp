@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
 
@@ -216,6 +217,19 @@ TEST_F(WindowTest, DefaultSkinIsShownInTheShapeOfItsMask) {
     EXPECT_EQ(screenPixel(frame.left + 5, midY), 0x000000u);
     // The title bar's page sits in its pane, inside the shape.
     EXPECT_EQ(screenPixel(rightPortal, frame.top + 10), 0x0000ffu);
+
+    // The window carries the program's icon (64 pixels wide) for the desktop's window list.
+    Display* x = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* icon = nullptr;
+    XGetWindowProperty(x, GDK_WINDOW_XID(gtk_widget_get_window(gtkOf(window)->toplevel())),
+                       XInternAtom(x, "_NET_WM_ICON", False), 0, 2, False, XA_CARDINAL, &type,
+                       &format, &count, &after, &icon);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(reinterpret_cast<long*>(icon)[0], 64);
+    XFree(icon);
 }
 
 TEST_F(WindowTest, ScriptWindowGetsThePopupSkinAndIgnoresResizesUntilVisible) {

@@ -1,10 +1,30 @@
 // The GTK toolkit: started once per process, it makes the skinned windows. Their web views share
-// one settings object that lets pages open windows by script and read files beside them.
+// one settings object that lets pages open windows by script and read files beside them, and all
+// show the program's icon.
 #include "toolkit.h"
+
+#include <cstddef>
 
 #include "gtk_window.h"
 
+namespace ui::gtk {
+extern const unsigned char kProgramIcon[];
+extern const std::size_t kProgramIconSize;
+}  // namespace ui::gtk
+
 namespace {
+
+// Every window of the program shows the program's icon (in the task bar, the window list).
+void setProgramIcon() {
+    GInputStream* bytes = g_memory_input_stream_new_from_data(ui::gtk::kProgramIcon,
+                                                              static_cast<gssize>(ui::gtk::kProgramIconSize),
+                                                              nullptr);
+    if (GdkPixbuf* icon = gdk_pixbuf_new_from_stream(bytes, nullptr, nullptr)) {
+        gtk_window_set_default_icon(icon);
+        g_object_unref(icon);
+    }
+    g_object_unref(bytes);
+}
 
 class GtkToolkit : public ui::Toolkit {
 public:
@@ -15,6 +35,7 @@ public:
     bool start() override {
         if (settings_) return true;
         if (!gtk_init_check(nullptr, nullptr)) return false;
+        setProgramIcon();
         settings_ = webkit_settings_new();
         webkit_settings_set_javascript_can_open_windows_automatically(settings_, TRUE);
         webkit_settings_set_allow_file_access_from_file_urls(settings_, TRUE);
