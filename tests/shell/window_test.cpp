@@ -1012,3 +1012,89 @@ TEST_F(WindowTest, MouseAndKeyboardOnTheFrameAndTheLocationBar) {
                now.height == browserBefore.height + (after.cy - before.cy);
     }));
 }
+
+namespace {
+
+// Answers the first dialog that comes up (inside its modal loop).
+struct DialogAnswer {
+    std::function<void(GtkDialog*)> answer;
+    bool done = false;
+};
+
+gboolean answerDialog(gpointer data) {
+    auto* pending = static_cast<DialogAnswer*>(data);
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w && !pending->done; w = w->next) {
+        if (!GTK_IS_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
+        pending->done = true;
+        pending->answer(GTK_DIALOG(w->data));
+    }
+    g_list_free(windows);
+    return pending->done ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
+GtkEntry* entryOf(GtkDialog* dialog) {
+    GList* children = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(dialog)));
+    GtkEntry* entry = nullptr;
+    for (GList* c = children; c && !entry; c = c->next)
+        if (GTK_IS_ENTRY(c->data)) entry = GTK_ENTRY(c->data);
+    g_list_free(children);
+    return entry;
+}
+
+void countFound(WebKitFindController*, guint matches, gpointer found) {
+    *static_cast<guint*>(found) = matches;
+}
+
+}  // namespace
+
+// The standard commands the engine has dialogs for: the page's properties, finding a text, opening
+// a file. Each dialog is answered as a user answers it.
+TEST_F(WindowTest, StandardCommandsWithDialogsShowThemAndCarryOutTheAnswer) {
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    navigateBrowser(window, "seite.htm", page("Ein Suchtext steht hier.", "<title>Seite</title>"));
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "seite.htm"); }));
+    ui::SkinnedWindow* ui = window->ui();
+    auto* view = WEBKIT_WEB_VIEW(gtkOf(window)->paneWidget(ui::PaneId::Browser));
+
+    std::string properties;
+    DialogAnswer info{[&](GtkDialog* dialog) {
+        gchar* text = nullptr;
+        if (GTK_IS_MESSAGE_DIALOG(dialog)) g_object_get(dialog, "text", &text, nullptr);
+        properties = text ? text : "";
+        g_free(text);
+        gtk_dialog_response(dialog, GTK_RESPONSE_OK);
+    }};
+    g_timeout_add(100, answerDialog, &info);
+    EXPECT_TRUE(ui->execStandardCommand(ui::PaneId::Browser, 10));
+    EXPECT_NE(properties.find("Titel: Seite"), std::string::npos) << properties;
+    EXPECT_NE(properties.find("Adresse: file://"), std::string::npos) << properties;
+    EXPECT_NE(properties.find("nicht verschl"), std::string::npos) << properties;
+
+    guint found = 0;
+    g_signal_connect(webkit_web_view_get_find_controller(view), "found-text",
+                     G_CALLBACK(countFound), &found);
+    DialogAnswer search{[](GtkDialog* dialog) {
+        if (GtkEntry* entry = entryOf(dialog)) gtk_entry_set_text(entry, "suchtext");
+        gtk_dialog_response(dialog, GTK_RESPONSE_ACCEPT);
+    }};
+    g_timeout_add(100, answerDialog, &search);
+    EXPECT_TRUE(ui->execStandardCommand(ui::PaneId::Browser, 32));
+    EXPECT_TRUE(waitFor([&] { return found == 1; })) << found;
+
+    writeFile(dir_ + "geoeffnet.htm", page("Ge\xf6" "ffnet"));
+    const std::string file = dir_ + "geoeffnet.htm";
+    // The chooser takes the name once it has read the folder; the answer comes a moment later.
+    DialogAnswer open{[&](GtkDialog* dialog) {
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dialog), file.c_str());
+        g_timeout_add(500, [](gpointer chooser) {
+            gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+            return G_SOURCE_REMOVE;
+        }, dialog);
+    }};
+    g_timeout_add(100, answerDialog, &open);
+    EXPECT_TRUE(ui->execStandardCommand(ui::PaneId::Browser, 1));
+    EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "geoeffnet.htm"); }));
+    g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view), &found);
+}

@@ -404,10 +404,15 @@ bool GtkSkinnedWindow::execStandardCommand(PaneId id, int command) {
         webkit_web_view_execute_editing_command(view, editing);
         return true;
     };
-    // The numbers of the standard command set that the engine can carry out; the others (open,
-    // new, properties, spelling, the find dialog, progress and title notifications ...) have no
-    // counterpart here.
+    // The numbers of the standard command set that the engine can carry out; the others (new
+    // window, spelling, the zoom range, progress and title notifications, the host's own
+    // notices ...) have no counterpart here.
     switch (command) {
+    case 1: return openDocument(view);
+    case 10: return showProperties(view);
+    case 32:  // find
+    case 42:  // show the find dialog
+        return findText(view);
     case 3:   // save
     case 4:   // save as
     case 5:   // save a copy as
@@ -464,6 +469,61 @@ bool GtkSkinnedWindow::saveDocument(WebKitWebView* view) {
         g_object_unref(file);
     }
     gtk_widget_destroy(chooser);
+    return true;
+}
+
+bool GtkSkinnedWindow::openDocument(WebKitWebView* view) {
+    GtkWidget* chooser = gtk_file_chooser_dialog_new(
+        "\xc3\x96" "ffnen", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_OPEN, "_Abbrechen",
+        GTK_RESPONSE_CANCEL, "\xc3\x96" "_ffnen", GTK_RESPONSE_ACCEPT, nullptr);
+    if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        gchar* uri = gtk_file_chooser_get_uri(GTK_FILE_CHOOSER(chooser));
+        if (uri) webkit_web_view_load_uri(view, uri);
+        g_free(uri);
+    }
+    gtk_widget_destroy(chooser);
+    return true;
+}
+
+// The page's title, address and whether it came over an encrypted connection.
+bool GtkSkinnedWindow::showProperties(WebKitWebView* view) {
+    const gchar* title = webkit_web_view_get_title(view);
+    const gchar* uri = webkit_web_view_get_uri(view);
+    GTlsCertificate* certificate = nullptr;
+    GTlsCertificateFlags errors{};
+    const bool secure = webkit_web_view_get_tls_info(view, &certificate, &errors) && errors == 0;
+    GtkWidget* box = gtk_message_dialog_new(
+        GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK,
+        "Titel: %s\nAdresse: %s\nVerbindung: %s", title && *title ? title : "(ohne Titel)",
+        uri ? uri : "", secure ? "verschl\xc3\xbcsselt" : "nicht verschl\xc3\xbcsselt");
+    gtk_window_set_title(GTK_WINDOW(box), "Eigenschaften");
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+    return true;
+}
+
+// Asks for the text and finds its next occurrence in the page, from the top again after the end.
+bool GtkSkinnedWindow::findText(WebKitWebView* view) {
+    WebKitFindController* find = webkit_web_view_get_find_controller(view);
+    GtkWidget* dialog = gtk_dialog_new_with_buttons("Suchen", GTK_WINDOW(window_), GTK_DIALOG_MODAL,
+                                                    "_Abbrechen", GTK_RESPONSE_CANCEL,
+                                                    "_Weitersuchen", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    GtkWidget* entry = gtk_entry_new();
+    gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+    if (const gchar* last = webkit_find_controller_get_search_text(find))
+        gtk_entry_set_text(GTK_ENTRY(entry), last);
+    GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_add(GTK_CONTAINER(area), gtk_label_new("Suchen nach:"));
+    gtk_container_add(GTK_CONTAINER(area), entry);
+    gtk_widget_show_all(dialog);
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT &&
+        gtk_entry_get_text_length(GTK_ENTRY(entry)) > 0)
+        webkit_find_controller_search(find, gtk_entry_get_text(GTK_ENTRY(entry)),
+                                      WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE |
+                                          WEBKIT_FIND_OPTIONS_WRAP_AROUND,
+                                      G_MAXUINT);
+    gtk_widget_destroy(dialog);
     return true;
 }
 

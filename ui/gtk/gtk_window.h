@@ -99,6 +99,9 @@ private:
     JSCValue* evaluate(PaneId pane, const char* body, GVariant* arguments);
     // The standard commands that open a dialog of the toolkit.
     bool saveDocument(WebKitWebView* view);
+    bool openDocument(WebKitWebView* view);
+    bool showProperties(WebKitWebView* view);
+    bool findText(WebKitWebView* view);
     bool printDocument(WebKitWebView* view);
     bool pageSetup(WebKitWebView* view);
     // The text of a script's answer; empty for none, null or undefined.
