@@ -105,7 +105,12 @@ public:
 class WindowTest : public ::testing::Test {
 protected:
     // One display for the test process: the toolkit connects to it once.
-    static void SetUpTestSuite() { display_.start("1280x900x24"); }
+    // The toolkit's dialogs keep their settings in memory: the desktop's settings service would
+    // tie the process to a session bus that the test's prefix takes down at its end.
+    static void SetUpTestSuite() {
+        g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+        display_.start("1280x900x24");
+    }
     static void TearDownTestSuite() { display_.stop(); }
 
     void SetUp() override {
