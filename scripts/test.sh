@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both targets (warnings as errors) and runs every test: the Linux
-# tests with CTest, the Windows test binaries under Wine. Ends with one summary line per target and
-# exits non-zero when anything failed.
+# tests with CTest, the Windows test binaries under 64-bit Wine and, where the machine can execute
+# 32-bit code, the shipped i686 ones under 32-bit Wine. Ends with one summary line per run and exits
+# non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 
 lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" "${LUMORA_WINDOWS_PACKAGES[@]}" || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
+lumora_install_wine32
 
 status=0
 build() {  # build PRESET
@@ -33,18 +35,31 @@ else
   linux_failed=1
 fi
 
+wine_tests() {  # wine_tests BUILDDIR [--i686]: runs that build's test binaries, prints "PASSED FAILED"
+  local dir=$1 binaries
+  shift
+  read -r -a binaries < <(tr ';' ' ' < "$dir/windows-tests.txt")
+  scripts/wine-tests.sh "$@" "$dir/bin" "${binaries[@]}" | tail -n 1
+}
+
 windows_passed=0 windows_failed=0
+i686_passed=0 i686_failed=0
 if build windows; then
-  echo "== test windows (the shipped custom-dial library)"
-  read -r windows_passed windows_failed < <(scripts/ardial32-tests.sh build/windows/bin | tail -n 1)
+  echo "== test windows-i686 (the shipped custom-dial library)"
+  read -r i686_passed i686_failed < <(scripts/ardial32-tests.sh build/windows/bin | tail -n 1)
+  if [ -z "$LUMORA_WINE32_MISSING" ]; then
+    echo "== test windows-i686 (32-bit Wine)"
+    read -r passed failed < <(wine_tests build/windows --i686)
+    i686_passed=$((i686_passed + passed))
+    i686_failed=$((i686_failed + failed))
+  fi
 else
   windows_failed=$((windows_failed + 1))
+  i686_failed=1
 fi
 if build wine-tests; then
   echo "== test windows (Wine)"
-  read -r -a binaries < <(tr ';' ' ' < build/wine-tests/windows-tests.txt)
-  read -r passed failed < <(scripts/wine-tests.sh build/wine-tests/bin "${binaries[@]}" | tail -n 1)
-  windows_passed=$((windows_passed + passed))
+  read -r windows_passed failed < <(wine_tests build/wine-tests)
   windows_failed=$((windows_failed + failed))
   # The extender's scripts run by the Windows pollex under Wine, from the Linux test binary that
   # starts the servers.
@@ -58,7 +73,12 @@ else
   windows_failed=$((windows_failed + 1))
 fi
 
-[ "$linux_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] || status=1
+[ "$linux_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$i686_failed" -eq 0 ] || status=1
 echo "linux: $linux_passed passed, $linux_failed failed"
 echo "windows: $windows_passed passed, $windows_failed failed"
+if [ -n "$LUMORA_WINE32_MISSING" ]; then
+  echo "windows-i686: not run: $LUMORA_WINE32_MISSING"
+else
+  echo "windows-i686: $i686_passed passed, $i686_failed failed"
+fi
 exit $status

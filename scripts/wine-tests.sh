@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Runs GoogleTest binaries under 64-bit Wine: a Wine prefix of its own for this run, one Xvfb, and
-# wineserver stopped at the end. Prints each binary's output, then "PASSED FAILED" as its last line.
-# Usage: scripts/wine-tests.sh BINDIR NAME...
+# Runs GoogleTest binaries under Wine: 64-bit Wine for the x86_64 test build, 32-bit Wine in a
+# 32-bit Wine prefix for the shipped i686 build (--i686). A Wine prefix of its own for this run, one
+# Xvfb, and wineserver stopped at the end. Prints each binary's output, then "PASSED FAILED" as its
+# last line.
+# Usage: scripts/wine-tests.sh [--i686] BINDIR NAME...
 set -u
-bindir=$1; shift
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+export WINEPREFIX WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ "$1" = --i686 ]; then
+  shift
+  wine=/usr/lib/wine/wine
+  wineserver=/usr/lib/wine/wineserver32
+  WINEARCH=win32
+else
+  wine=/usr/lib/wine/wine64
+  wineserver=/usr/lib/wine/wineserver64
+  WINEARCH=win64
+fi
 [ -x "$wineserver" ] || wineserver=wineserver
+bindir=$1; shift
 
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 WINEPREFIX=$(mktemp -d /tmp/lumora-wine-XXXXXX)
 results=$(mktemp -d /tmp/lumora-wine-results-XXXXXX)
 
