@@ -15,7 +15,9 @@ endif()
 
 # lumora_test(NAME SOURCES ... [LIBS ...])
 # One GoogleTest binary. On Linux every test is registered with CTest (and runs in a process of its
-# own, with a prefix of its own); the Windows binaries are run under Wine by scripts/test.sh.
+# own, with a prefix of its own, marked with this build's LUMORA_TEST_RUN so that the check at the
+# end of the suite finds what its prefixes left running); the Windows binaries are run under Wine by
+# scripts/test.sh.
 function(lumora_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:lumora_testsupport>)
@@ -24,7 +26,9 @@ function(lumora_test name)
   if(WIN32)
     set_property(GLOBAL APPEND PROPERTY LUMORA_WINDOWS_TESTS ${name})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120
+                         ENVIRONMENT LUMORA_TEST_RUN=${CMAKE_BINARY_DIR}
+                         FIXTURES_REQUIRED lumora_test_prefixes)
   endif()
 endfunction()
 

@@ -1,6 +1,7 @@
 // rasman: the remote-access service of a prefix. rasapi32 starts it on demand; it owns the name
 // org.lumora.RasMan on the prefix bus and the connections of the prefix, and ends with the bus
-// (when the prefix goes) or when another instance already owns the name.
+// (when the prefix goes), when another instance already owns the name, or by itself after the
+// prefix's idle time without callers on the bus, connections up or dials in progress.
 #include <windows.h>
 
 #include <ras.h>
@@ -40,15 +41,17 @@ struct Service {
     GMainLoop* loop = nullptr;
     GDBusConnection* bus = nullptr;
     rasman::Connections connections;
-    std::map<std::string, guint> watches;  // dialling processes
+    std::map<std::string, guint> watches;  // the processes that called, while they are on the bus
+    guint idleLimit = 60;                  // seconds
+    guint idleFor = 0;
+    bool ending = false;
 };
 
 std::string toSystem(const gchar* utf8) { return winapi::utf8ToCp1252(utf8); }
 std::string toBus(const std::string& text) { return winapi::cp1252ToUtf8(text); }
 
-void watchOwner(Service& service, const std::string& owner) {
+void watchCaller(Service& service, const std::string& owner) {
     if (service.watches.count(owner)) return;
-    service.connections.ownerPresent(owner);
     struct Watch {
         Service* service;
         std::string owner;
@@ -71,6 +74,12 @@ void onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
             const gchar* method, GVariant* args, GDBusMethodInvocation* invocation,
             gpointer data) {
     auto& service = *static_cast<Service*>(data);
+    if (service.ending) {
+        g_dbus_method_invocation_return_dbus_error(invocation, kServiceEnding,
+                                                   "the remote-access service is ending");
+        return;
+    }
+    if (sender) watchCaller(service, sender);
     const std::string name = method;
     if (name == "Dial") {
         const gchar *entry, *phone, *user, *password, *domain, *notify;
@@ -80,7 +89,7 @@ void onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
         rasman::DialRequest request{toSystem(entry), toSystem(phone),  toSystem(user),
                                     toSystem(password), toSystem(domain), notify,
                                     window,          sender ? sender : ""};
-        if (!request.owner.empty()) watchOwner(service, request.owner);
+        if (!request.owner.empty()) service.connections.ownerPresent(request.owner);
         DWORD handle = 0;
         const DWORD error = service.connections.dial(request, handle);
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(uu)", error, handle));
@@ -122,26 +131,37 @@ void onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
     }
 }
 
+// Once a second: after the idle time without callers, connections or dials the service gives
+// up its name, answers what reached it before that with kServiceEnding, and ends.
+gboolean checkIdle(gpointer data) {
+    auto& service = *static_cast<Service*>(data);
+    const bool idle = service.watches.empty() && service.connections.active().empty();
+    service.idleFor = idle ? service.idleFor + 1 : 0;
+    if (service.idleFor < service.idleLimit) return G_SOURCE_CONTINUE;
+    service.ending = true;
+    GVariant* released = g_dbus_connection_call_sync(
+        service.bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "ReleaseName", g_variant_new("(s)", kServiceName), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    if (released) g_variant_unref(released);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    g_dbus_connection_flush_sync(service.bus, nullptr, nullptr);
+    g_main_loop_quit(service.loop);
+    return G_SOURCE_REMOVE;
+}
+
 }  // namespace
 
 int main() {
-    const std::string address = winapi::user32::prefixBusAddress(false);
-    if (address.empty()) {
-        std::fprintf(stderr, "rasman: the prefix has no message bus\n");
+    Service service;
+    bool missing = false;
+    service.bus = winapi::user32::connectPrefixBus(false, &missing);
+    if (!service.bus) {
+        if (missing) std::fprintf(stderr, "rasman: the prefix has no message bus\n");
         return 1;
     }
     GError* error = nullptr;
-    Service service;
-    service.bus = g_dbus_connection_new_for_address_sync(
-        address.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
-    if (!service.bus) {
-        std::fprintf(stderr, "rasman: cannot connect to the message bus: %s\n", error->message);
-        g_error_free(error);
-        return 1;
-    }
     // The connections end with the bus: the prefix is gone.
     g_dbus_connection_set_exit_on_close(service.bus, TRUE);
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
@@ -153,6 +173,8 @@ int main() {
         return 1;
     }
     service.loop = g_main_loop_new(nullptr, FALSE);
+    service.idleLimit = winapi::user32::serviceIdleSeconds();
+    g_timeout_add_seconds(1, &checkIdle, &service);
     g_bus_own_name_on_connection(
         service.bus, kServiceName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE, nullptr,
         [](GDBusConnection*, const gchar*, gpointer data) {

@@ -1,6 +1,7 @@
 // Reaching the remote-access service: a connection of rasapi32's own to the prefix bus (the
 // daemon is started when there is none), and the service program started when nobody owns its
 // name. Two processes that start it at once start two; the second finds the name taken and ends.
+// A service that ends after its idle time while it is called is replaced by a new one.
 #include "service.h"
 
 #include <raserror.h>
@@ -32,20 +33,8 @@ GDBusConnection* connectLocked() {
     if (link && !g_dbus_connection_is_closed(link)) return link;
     if (link) g_object_unref(link);
     link = nullptr;
-    const std::string address = user32::prefixBusAddress(true);
-    if (address.empty()) return nullptr;
-    GError* error = nullptr;
-    link = g_dbus_connection_new_for_address_sync(
-        address.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
-    if (!link) {
-        std::fprintf(stderr, "rasapi32: cannot connect to the message bus: %s\n", error->message);
-        g_error_free(error);
-        return nullptr;
-    }
-    g_dbus_connection_set_exit_on_close(link, FALSE);
+    link = user32::connectPrefixBus(true);
+    if (link) g_dbus_connection_set_exit_on_close(link, FALSE);
     return link;
 }
 
@@ -103,6 +92,16 @@ bool startService(GDBusConnection* bus) {
     return false;
 }
 
+// The service ended after its idle time just as the call was made: it either answered that it is
+// ending, or had already given up its name. The call is made again, to the next instance.
+bool reachedEndingService(GError* failure) {
+    gchar* remote = g_dbus_error_get_remote_error(failure);
+    const std::string name = remote ? remote : "";
+    g_free(remote);
+    return name == kServiceEnding || name == "org.freedesktop.DBus.Error.ServiceUnknown" ||
+           name == "org.freedesktop.DBus.Error.NameHasNoOwner";
+}
+
 }  // namespace
 
 GVariant* callService(const char* method, GVariant* args, const char* replyType, DWORD& error) {
@@ -110,17 +109,22 @@ GVariant* callService(const char* method, GVariant* args, const char* replyType,
     GVariant* reply = nullptr;
     {
         std::lock_guard lock(linkMutex);
-        GDBusConnection* bus = connectLocked();
-        if (bus && (serviceRunning(bus) || startService(bus))) {
+        const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+        GDBusConnection* bus = nullptr;
+        while (!reply && (bus = connectLocked()) && (serviceRunning(bus) || startService(bus))) {
             GError* failure = nullptr;
             reply = g_dbus_connection_call_sync(bus, kServiceName, kServicePath, kServiceInterface,
                                                 method, args, G_VARIANT_TYPE(replyType),
                                                 G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
                                                 &failure);
-            if (!reply) {
+            if (reply) break;
+            if (!reachedEndingService(failure) || std::chrono::steady_clock::now() > deadline) {
                 std::fprintf(stderr, "rasapi32: %s: %s\n", method, failure->message);
                 g_error_free(failure);
+                break;
             }
+            g_error_free(failure);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
     g_variant_unref(args);

@@ -7,6 +7,10 @@
 //   Status(u handle) -> (u error, u state, u dialError, s deviceType, s deviceName)
 //   List() -> (a(usss) handle, entry, deviceType, deviceName)      connections not yet ended
 //   Projection(u handle) -> (u error, u projectionError, s ipAddress)
+//
+// The service ends by itself after the prefix's idle time without a caller on the bus, a
+// connection up or a dial in progress. A call that reaches it while it ends is answered with the
+// error kServiceEnding and is made again, to the next instance.
 #pragma once
 
 namespace winapi::ras {
@@ -16,5 +20,6 @@ inline constexpr const char* kServicePath = "/org/lumora/RasMan";
 inline constexpr const char* kServiceInterface = "org.lumora.RasMan";
 // The service's program, beside rasapi32.
 inline constexpr const char* kServiceProgram = "rasman";
+inline constexpr const char* kServiceEnding = "org.lumora.RasMan.Ending";
 
 }  // namespace winapi::ras

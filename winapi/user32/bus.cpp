@@ -156,22 +156,11 @@ private:
         if (connection_ && !g_dbus_connection_is_closed(connection_)) return Link::Connected;
         drop();
         start = start || listening_;
-        const std::string address = prefixBusAddress(start);
-        if (address.empty()) {
-            if (listening_) scheduleReconnect();
-            return start ? Link::Failed : Link::NoBus;
-        }
-        GError* error = nullptr;
-        connection_ = g_dbus_connection_new_for_address_sync(
-            address.c_str(),
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, &error);
+        bool missing = false;
+        connection_ = connectPrefixBus(start, &missing);
         if (!connection_) {
-            std::fprintf(stderr, "winapi: cannot connect to the message bus: %s\n", error->message);
-            g_error_free(error);
             if (listening_) scheduleReconnect();
-            return Link::Failed;
+            return missing ? Link::NoBus : Link::Failed;
         }
         g_dbus_connection_set_exit_on_close(connection_, FALSE);
         g_signal_connect(connection_, "closed", G_CALLBACK(&Bus::onClosed), this);

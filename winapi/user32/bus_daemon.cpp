@@ -1,7 +1,8 @@
-// Finding, starting and replacing the prefix's bus daemon.
+// Finding, starting, replacing and connecting to the prefix's bus daemon.
 #include "bus_daemon.h"
 
 #include "prefix.h"
+#include "read_key.h"
 
 #include <gio/gio.h>
 
@@ -72,10 +73,14 @@ bool writeConfig(const std::string& file, const std::string& address) {
     return ok && std::rename(temporary.c_str(), file.c_str()) == 0;
 }
 
-// The daemon runs under a small shell that ends it when the socket disappears; the shell is
-// detached from this process (GLib double-forks), reads nothing and writes only to the log.
+// The daemon runs under a small shell ("lumora-bus"), detached from this process (GLib
+// double-forks), that reads nothing and writes only to the log. Every half second it ends the
+// daemon when the socket is gone (the prefix was removed), and asks the bus who is connected:
+// when for the idle time nobody but that question has been, it takes the connect lock, asks once
+// more, removes the socket and ends the daemon before it lets go of the lock. A process that
+// holds the lock while it connects is never cut off; one that comes later starts a new daemon.
 bool spawnDaemon(const std::string& daemon, const std::string& config, const std::string& socket,
-                 const std::string& log) {
+                 const std::string& log, const std::string& address, const std::string& lock) {
     static const char* script =
         "exec </dev/null >/dev/null 2>>\"$4\"\n"
         "\"$1\" --nofork --nopidfile --config-file=\"$2\" &\n"
@@ -85,10 +90,27 @@ bool spawnDaemon(const std::string& daemon, const std::string& config, const std
         "while kill -0 $d 2>/dev/null && [ ! -S \"$3\" ] && [ $n -lt 100 ]; do\n"
         "  sleep 0.1; n=$((n + 1))\n"
         "done\n"
-        "while kill -0 $d 2>/dev/null && [ -S \"$3\" ]; do sleep 2; done\n"
-        "kill $d 2>/dev/null\n";
-    const gchar* argv[] = {"/bin/sh", "-c", script, "lumora-bus", daemon.c_str(),
-                           config.c_str(), socket.c_str(), log.c_str(), nullptr};
+        "address=$5\n"
+        "connected() {\n"
+        "  dbus-send --bus=\"$address\" --print-reply --dest=org.freedesktop.DBus\\\n"
+        "    /org/freedesktop/DBus org.freedesktop.DBus.ListNames 2>/dev/null | grep -c 'string \":'\n"
+        "}\n"
+        "idle=0\n"
+        "while kill -0 $d 2>/dev/null && [ -S \"$3\" ]; do\n"
+        "  sleep 0.5\n"
+        "  if [ \"$(connected)\" -gt 1 ]; then idle=0; continue; fi\n"
+        "  idle=$((idle + 1))\n"
+        "  [ $idle -ge $(($7 * 2)) ] || continue\n"
+        "  { command exec 9>>\"$6\"; } 2>/dev/null || break\n"
+        "  if flock -n 9 && [ \"$(connected)\" -le 1 ]; then rm -f \"$3\"; break; fi\n"
+        "  exec 9>&-\n"
+        "done\n"
+        "kill $d 2>/dev/null\n"
+        "wait $d\n";
+    const std::string idle = std::to_string(serviceIdleSeconds());
+    const gchar* argv[] = {"/bin/sh",       "-c",          script,          "lumora-bus",
+                           daemon.c_str(),  config.c_str(), socket.c_str(), log.c_str(),
+                           address.c_str(), lock.c_str(),  idle.c_str(),   nullptr};
     GError* error = nullptr;
     const auto flags = static_cast<GSpawnFlags>(G_SPAWN_STDIN_FROM_DEV_NULL |
                                                 G_SPAWN_STDOUT_TO_DEV_NULL |
@@ -122,7 +144,9 @@ std::string startLocked(const std::string& socket) {
         std::fprintf(stderr, "winapi: cannot write %s: %s\n", config.c_str(), std::strerror(errno));
         return {};
     }
-    if (!spawnDaemon(daemon, config, socket, prefixFile("run/bus.log"))) return {};
+    if (!spawnDaemon(daemon, config, socket, prefixFile("run/bus.log"), address,
+                     prefixFile("run/bus.lock")))
+        return {};
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         if (probe(socket) == SocketState::Live) return address;
@@ -133,28 +157,71 @@ std::string startLocked(const std::string& socket) {
     return {};
 }
 
+// The connect lock (run/bus.lock): shared while a process connects, exclusive while one starts
+// the daemon or the daemon ends.
+class ConnectLock {
+public:
+    ConnectLock() : path_(prefixFile("run/bus.lock")) {
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            std::fprintf(stderr, "winapi: cannot open %s: %s\n", path_.c_str(), std::strerror(errno));
+        else
+            ::flock(fd_, LOCK_SH);
+    }
+    ~ConnectLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ConnectLock(const ConnectLock&) = delete;
+    ConnectLock& operator=(const ConnectLock&) = delete;
+
+    explicit operator bool() const { return fd_ >= 0; }
+    // Processes of the prefix that start at the same time start one daemon between them.
+    void exclusive() { ::flock(fd_, LOCK_EX); }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
 }  // namespace
 
-std::string prefixBusAddress(bool start) {
+DWORD serviceIdleSeconds() {
+    const DWORD seconds = ReadKey(HKEY_LOCAL_MACHINE, kEmulationKey).number(kServiceIdleValue, 0);
+    return seconds >= 1 && seconds <= 86400 ? seconds : 60;
+}
+
+GDBusConnection* connectPrefixBus(bool start, bool* missing) {
+    if (missing) *missing = false;
     const std::string socket = prefixFile("run/bus");
     if (socket.size() >= sizeof(sockaddr_un::sun_path)) {
         std::fprintf(stderr, "winapi: the prefix path is too long for the bus socket %s\n",
                      socket.c_str());
-        return {};
+        return nullptr;
     }
-    if (probe(socket) == SocketState::Live) return addressOf(socket);
-    if (!start) return {};
-    // Processes of the prefix that start at the same time start one daemon between them.
-    int lock = ::open(prefixFile("run/bus.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock < 0) {
-        std::fprintf(stderr, "winapi: cannot open %s: %s\n", prefixFile("run/bus.lock").c_str(),
-                     std::strerror(errno));
-        return {};
+    ConnectLock lock;
+    if (!lock) return nullptr;
+    std::string address;
+    if (probe(socket) == SocketState::Live) {
+        address = addressOf(socket);
+    } else if (start) {
+        lock.exclusive();
+        address = startLocked(socket);
+    } else {
+        if (missing) *missing = true;
+        return nullptr;
     }
-    ::flock(lock, LOCK_EX);
-    std::string address = startLocked(socket);
-    ::close(lock);
-    return address;
+    if (address.empty()) return nullptr;
+    GError* error = nullptr;
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        address.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (!connection) {
+        std::fprintf(stderr, "winapi: cannot connect to the message bus: %s\n", error->message);
+        g_error_free(error);
+    }
+    return connection;
 }
 
 }  // namespace winapi::user32
