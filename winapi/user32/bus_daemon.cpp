@@ -13,6 +13,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,9 @@ namespace winapi::user32 {
 namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(5);
+// The bus is cheap to start again and outlives its last process only so long: what keeps a prefix
+// busy for a while (rasman with its own idle time) stays connected to it.
+constexpr DWORD kBusIdleLimitSeconds = 5;
 
 enum class SocketState { Live, Dead, Missing };
 
@@ -107,7 +111,7 @@ bool spawnDaemon(const std::string& daemon, const std::string& config, const std
         "done\n"
         "kill $d 2>/dev/null\n"
         "wait $d\n";
-    const std::string idle = std::to_string(serviceIdleSeconds());
+    const std::string idle = std::to_string(std::min(serviceIdleSeconds(), kBusIdleLimitSeconds));
     const gchar* argv[] = {"/bin/sh",       "-c",          script,          "lumora-bus",
                            daemon.c_str(),  config.c_str(), socket.c_str(), log.c_str(),
                            address.c_str(), lock.c_str(),  idle.c_str(),   nullptr};

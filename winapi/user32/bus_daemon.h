@@ -2,8 +2,9 @@
 // first process that needs it and shared by all processes of the prefix, like a per-machine
 // server. A socket whose daemon died is replaced. The daemon ends at once when its socket
 // disappears (the prefix was removed), and by itself when no process of the prefix has been
-// connected to it for the prefix's service idle time; processes connect under a lock that the
-// ending daemon takes too, so none connects to a daemon that is going away.
+// connected to it for a few seconds (the prefix's service idle time when that is shorter);
+// processes connect under a lock that the ending daemon takes too, so none connects to a daemon
+// that is going away.
 #pragma once
 
 #include <windows.h>
