@@ -11,10 +11,12 @@ left() {
     comm=$(cat "$dir/comm" 2>/dev/null)
     args=$(tr '\0' ' ' 2>/dev/null <"$dir/cmdline")
     case "$comm:$args" in
-      rasman:* | dbus-daemon:* | *" lumora-bus "*)
-        prefix=$(tr '\0' '\n' 2>/dev/null <"$environ" | sed -n 's/^LUMORA_PREFIX=//p')
-        echo "${dir#/proc/} $comm (prefix ${prefix:-default}): ${args%% -c *}" ;;
+      *" lumora-bus "*) kind=lumora-bus ;;
+      rasman:* | dbus-daemon:*) kind=$comm ;;
+      *) continue ;;
     esac
+    prefix=$(tr '\0' '\n' 2>/dev/null <"$environ" | sed -n 's/^LUMORA_PREFIX=//p')
+    echo "${dir#/proc/} $kind (prefix ${prefix:-default})"
   done
 }
 n=0
