@@ -17,20 +17,22 @@ build() {  # build PRESET
   cmake --preset "$1" -DLUMORA_WERROR=ON >/dev/null && cmake --build --preset "$1"
 }
 
+ctest_counts() {  # ctest_counts [CTEST ARGS]: runs the Linux tests, prints "PASSED FAILED" last
+  local log summary failed total
+  log=$(mktemp)
+  ctest --preset linux "$@" 2>&1 | tee "$log" >&2
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  [ -n "$summary" ] || { echo "0 1"; return; }
+  failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
+  echo "$((total - failed)) $failed"
+}
+
 linux_passed=0 linux_failed=0
 if build linux; then
   echo "== test linux"
-  log=$(mktemp)
-  ctest --preset linux 2>&1 | tee "$log"
-  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-  if [ -n "$summary" ]; then
-    linux_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
-    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
-    linux_passed=$((total - linux_failed))
-  else
-    linux_failed=1
-  fi
-  rm -f "$log"
+  read -r linux_passed linux_failed < <(ctest_counts)
 else
   linux_failed=1
 fi
@@ -45,33 +47,44 @@ wine_tests() {  # wine_tests BUILDDIR [--i686]: runs that build's test binaries,
 
 windows_passed=0 windows_failed=0
 i686_passed=0 i686_failed=0
-if build windows; then
-  echo "== test windows-i686 (the shipped custom-dial library)"
-  read -r i686_passed i686_failed < <(scripts/ardial32-tests.sh build/windows/bin | tail -n 1)
-  if [ -z "$LUMORA_WINE32_MISSING" ]; then
-    echo "== test windows-i686 (32-bit Wine)"
-    read -r passed failed < <(wine_tests build/windows --i686)
-    i686_passed=$((i686_passed + passed))
-    i686_failed=$((i686_failed + failed))
-  fi
+windows_built=0
+build windows && windows_built=1 || windows_failed=$((windows_failed + 1))
+wine_tests_built=0
+build wine-tests && wine_tests_built=1 || windows_failed=$((windows_failed + 1))
+# The two Wine runs share nothing (Wine prefixes, wineservers, displays and ports are their own)
+# and wait mostly on the tests' time-outs, so they run side by side; the i686 run's output follows
+# the other's.
+i686_counts=$(mktemp) i686_log=$(mktemp)
+if [ "$windows_built" -eq 0 ]; then
+  echo "0 1" >"$i686_counts"
+elif [ -n "$LUMORA_WINE32_MISSING" ]; then
+  echo "0 0" >"$i686_counts"
 else
-  windows_failed=$((windows_failed + 1))
-  i686_failed=1
+  wine_tests build/windows --i686 >"$i686_counts" 2>"$i686_log" &
 fi
-if build wine-tests; then
+if [ "$wine_tests_built" -eq 1 ]; then
   echo "== test windows (Wine)"
   read -r windows_passed failed < <(wine_tests build/wine-tests)
   windows_failed=$((windows_failed + failed))
   # The extender's scripts run by the Windows pollex under Wine, from the Linux test binary that
   # starts the servers.
   echo "== test windows extender scripts (Wine)"
-  if ctest --preset linux -R UnderWine --output-on-failure; then
-    windows_passed=$((windows_passed + 2))
-  else
-    windows_failed=$((windows_failed + 1))
-  fi
-else
-  windows_failed=$((windows_failed + 1))
+  read -r passed failed < <(ctest_counts -R UnderWine)
+  windows_passed=$((windows_passed + passed))
+  windows_failed=$((windows_failed + failed))
+fi
+wait
+if [ -z "$LUMORA_WINE32_MISSING" ] && [ "$windows_built" -eq 1 ]; then
+  echo "== test windows-i686 (32-bit Wine)"
+  cat "$i686_log" >&2
+fi
+read -r i686_passed i686_failed <"$i686_counts"
+rm -f "$i686_counts" "$i686_log"
+if [ "$windows_built" -eq 1 ]; then
+  echo "== test windows-i686 (the shipped custom-dial library)"
+  read -r passed failed < <(scripts/ardial32-tests.sh build/windows/bin | tail -n 1)
+  i686_passed=$((i686_passed + passed))
+  i686_failed=$((i686_failed + failed))
 fi
 
 [ "$linux_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$i686_failed" -eq 0 ] || status=1
