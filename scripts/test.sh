@@ -11,6 +11,11 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" "${LUMORA_WINDOWS_PACKAGES
   echo "error: could not install the packages the build needs" >&2; exit 1; }
 lumora_install_wine32
 
+# Compiled objects are kept between runs on the same machine (ccache), so a second run rebuilds only
+# what changed.
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+
 status=0
 build() {  # build PRESET
   echo "== build $1"
