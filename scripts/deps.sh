@@ -9,6 +9,8 @@ LUMORA_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config python3 libgtest-
 # 32-bit Windows is the shipped target; its test binaries are also built for x86_64 so that they
 # run under 64-bit Wine on machines that cannot execute 32-bit code.
 LUMORA_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64)
+# The fuzz targets are built with clang (libFuzzer and the sanitizers come with it).
+LUMORA_FUZZ_PACKAGES=(clang)
 
 lumora_install_packages() {
   local missing=() pkg

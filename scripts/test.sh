@@ -42,6 +42,20 @@ else
   linux_failed=1
 fi
 
+# Each fuzz target for a few seconds, so that they are known to build and run; a target that
+# finds something fails. Counted with the Linux tests.
+echo "== fuzz (smoke run)"
+log=$(mktemp)
+scripts/fuzz.sh 3 | tee "$log"
+fuzz_summary=$(tail -n 1 "$log")
+rm -f "$log"
+if [[ "$fuzz_summary" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+  linux_passed=$((linux_passed + BASH_REMATCH[1]))
+  linux_failed=$((linux_failed + BASH_REMATCH[2]))
+else
+  linux_failed=$((linux_failed + 1))
+fi
+
 wine_tests() {  # wine_tests BUILDDIR [--i686]: runs that build's test binaries, prints "PASSED FAILED"
   local dir=$1 binaries passed failed
   shift

@@ -3,6 +3,7 @@
 
 #include "files.h"
 #include "registry.h"
+#include "response_head.h"
 #include "update_record.h"
 
 #include <windows.h>
@@ -135,41 +136,6 @@ int receiveHead(SOCKET s) {
     return filled > 0 ? filled : -1;
 }
 
-// The status code of the status line ("HTTP/1.0 200 OK"); 0 when the block does not begin with
-// one. Only this line tells the status: a header or an error page may hold any text.
-int statusCode(std::string_view block) {
-    const std::string_view line = block.substr(0, block.find_first_of("\r\n"));
-    if (line.substr(0, 5) != "HTTP/") return 0;
-    const size_t blank = line.find(' ');
-    if (blank == std::string_view::npos || line.size() < blank + 4) return 0;
-    int code = 0;
-    for (const char c : line.substr(blank + 1, 3)) {
-        if (c < '0' || c > '9') return 0;
-        code = code * 10 + (c - '0');
-    }
-    return code;
-}
-
-// The value of a header line of the head: the text after the name, its ":" and blanks, up to the
-// end of the line (a carriage return or a bare line feed, so that nothing after either can ever
-// become a header of the next request). Gateways may change the case of header names.
-bool headerValue(std::string_view head, std::string_view name, std::string& value) {
-    for (size_t at = head.find('\n'); at != std::string_view::npos; at = head.find('\n', at + 1)) {
-        const std::string_view line = head.substr(at + 1, head.find_first_of("\r\n", at + 1) - at - 1);
-        if (line.size() <= name.size() || line[name.size()] != ':') continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(line[i])) ==
-                   std::tolower(static_cast<unsigned char>(name[i]));
-        if (!same) continue;
-        std::string_view text = line.substr(name.size() + 1);
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-        value.assign(text);
-        return true;
-    }
-    return false;
-}
-
 // The exchange on a connected socket.
 Outcome transfer(SOCKET s, const char* remote, const char* temporary, const char* local,
                  const UpdateRecordKey& record, const UpdateMessages& messages) {
@@ -180,28 +146,25 @@ Outcome transfer(SOCKET s, const char* remote, const char* temporary, const char
 
     const int received = receiveHead(s);
     if (received < 0) return Outcome::Failed;
+    const ResponseHead head =
+        readResponseHead(std::string_view(g_Block, static_cast<size_t>(received)));
     // Anything but the file itself ("304 Not Modified", "302 moved temporarily", errors) ends the
     // transfer without touching the record.
-    const std::string_view block(g_Block, static_cast<size_t>(received));
-    if (statusCode(block) != 200) return Outcome::Failed;
+    if (head.status != 200) return Outcome::Failed;
 
     record.setSuccess(false);
-    const size_t headEnd = block.find("\r\n\r\n");
-    const std::string_view head = block.substr(0, headEnd);
-    if (std::string date; headerValue(head, "Last-Modified", date)) record.setDate(date.substr(0, 255));
-    if (headEnd == std::string_view::npos) return Outcome::Failed;
+    if (head.hasDate) record.setDate(std::string(head.date));
+    if (!head.complete) return Outcome::Failed;
 
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Outcome::Failed;
     FileCloser closer{file};
-    unsigned long long contentLength = 0;
-    if (std::string length; headerValue(head, "Content-Length", length))
-        contentLength = std::strtoull(length.c_str(), nullptr, 10);
+    const unsigned long long contentLength = head.contentLength;
     // Without an announced length there is no percentage to report and no way to tell a whole
     // body from one cut short: such an answer fails.
     if (contentLength == 0) return Outcome::Broken;
-    std::string_view body = block.substr(headEnd + 4);
+    std::string_view body(g_Block + head.bodyOffset, static_cast<size_t>(received) - head.bodyOffset);
     // The body is exactly the announced bytes: what a server sends beyond them is no part of
     // the file, and a server that keeps the connection open afterwards is not waited for.
     if (body.size() > contentLength) body = body.substr(0, static_cast<size_t>(contentLength));

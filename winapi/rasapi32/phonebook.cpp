@@ -54,38 +54,18 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-bool parse(std::istream& in, Phonebook& book) {
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string text = trim(line);
-        if (text.empty() || text[0] == ';') continue;
-        if (text.front() == '[') {
-            if (text.back() != ']') return false;
-            book.push_back({text.substr(1, text.size() - 2), {}});
-            continue;
-        }
-        const size_t equals = text.find('=');
-        if (equals == std::string::npos || book.empty()) return false;
-        book.back().values.emplace_back(trim(text.substr(0, equals)), text.substr(equals + 1));
-    }
-    return !in.bad();
-}
-
 DWORD readLocked(Phonebook& book) {
     book.clear();
     std::ifstream in(prefixFile(kFile), std::ios::binary);
     if (!in) return ERROR_SUCCESS;  // no entry made yet
-    return parse(in, book) ? ERROR_SUCCESS : ERROR_CANNOT_LOAD_PHONEBOOK;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return ERROR_CANNOT_LOAD_PHONEBOOK;
+    return parsePhonebook(text.str(), book) ? ERROR_SUCCESS : ERROR_CANNOT_LOAD_PHONEBOOK;
 }
 
 bool writeLocked(const Phonebook& book) {
-    std::ostringstream out;
-    for (const PhonebookEntry& entry : book) {
-        out << '[' << entry.name << "]\r\n";
-        for (const auto& [key, value] : entry.values) out << key << '=' << value << "\r\n";
-        out << "\r\n";
-    }
-    const std::string text = out.str();
+    const std::string text = formatPhonebook(book);
     const std::string file = prefixFile(kFile);
     const std::string temporary = file + ".tmp";
     FILE* f = std::fopen(temporary.c_str(), "wb");
@@ -101,6 +81,35 @@ bool writeLocked(const Phonebook& book) {
 }
 
 }  // namespace
+
+bool parsePhonebook(std::string_view bytes, Phonebook& book) {
+    book.clear();
+    std::istringstream in{std::string(bytes)};
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string text = trim(line);
+        if (text.empty() || text[0] == ';') continue;
+        if (text.front() == '[') {
+            if (text.back() != ']') return false;
+            book.push_back({text.substr(1, text.size() - 2), {}});
+            continue;
+        }
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos || book.empty()) return false;
+        book.back().values.emplace_back(trim(text.substr(0, equals)), text.substr(equals + 1));
+    }
+    return true;
+}
+
+std::string formatPhonebook(const Phonebook& book) {
+    std::ostringstream out;
+    for (const PhonebookEntry& entry : book) {
+        out << '[' << entry.name << "]\r\n";
+        for (const auto& [key, value] : entry.values) out << key << '=' << value << "\r\n";
+        out << "\r\n";
+    }
+    return out.str();
+}
 
 std::string PhonebookEntry::get(std::string_view key, std::string_view fallback) const {
     for (const auto& [k, v] : values)

@@ -27,6 +27,12 @@ struct PhonebookEntry {
 
 using Phonebook = std::vector<PhonebookEntry>;
 
+// The file's text: a "[name]" line per entry, then its "key=value" lines; blank lines and ";"
+// comments are skipped. False (with `book` incomplete) for a line that is neither, or a value
+// before the first entry.
+bool parsePhonebook(std::string_view bytes, Phonebook& book);
+std::string formatPhonebook(const Phonebook& book);
+
 // Reads the phonebook (empty when there is none yet). ERROR_SUCCESS or
 // ERROR_CANNOT_LOAD_PHONEBOOK.
 DWORD readPhonebook(Phonebook& book);
