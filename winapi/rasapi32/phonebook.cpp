@@ -126,6 +126,11 @@ DWORD PhonebookEntry::getNumber(std::string_view key, DWORD fallback) const {
 }
 
 void PhonebookEntry::set(std::string_view key, std::string_view value) {
+    // A value is kept as the file gives it back: up to its line's end, without trailing blanks.
+    // So a line break in a caller's text (a user name from a page) cannot add lines of its own
+    // to the phonebook, and what a process reads is what it stored.
+    value = value.substr(0, value.find_first_of("\r\n"));
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
     for (auto& [k, v] : values)
         if (equalsIgnoreCase(k, key)) {
             v = value;

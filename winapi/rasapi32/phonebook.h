@@ -21,6 +21,7 @@ struct PhonebookEntry {
     // The value of `key` (compared ignoring case), `fallback` when there is none.
     std::string get(std::string_view key, std::string_view fallback = {}) const;
     DWORD getNumber(std::string_view key, DWORD fallback = 0) const;
+    // Stores `value` up to its first line break, without trailing blanks: as the file keeps it.
     void set(std::string_view key, std::string_view value);
     void erase(std::string_view key);
 };
