@@ -165,7 +165,10 @@ TEST_F(ServiceLifetime, RemovingThePrefixEndsItsServicesAtOnce) {
 
     const std::string path = prefix();
     std::filesystem::remove_all(path);
-    EXPECT_TRUE(servicesEnd(path, 5));
+    // The connection that is up would keep rasman alive for ever under the idle rule: only the
+    // prefix's removal can end it. The bound is a guard against a hang, not a timing check (a
+    // loaded machine needs more than the half second the bus's watch takes).
+    EXPECT_TRUE(servicesEnd(path));
 }
 
 }  // namespace
