@@ -7,10 +7,11 @@
 #include <ras.h>
 #include <raserror.h>
 
+#include "auto_dial.h"
 #include "bus_daemon.h"
 #include "connections.h"
 #include "cp1252.h"
-#include "service_protocol.h"
+#include "ras_service_protocol.h"
 
 #include <gio/gio.h>
 
@@ -35,12 +36,15 @@ constexpr const char* kIntrospection =
     "<method name='List'><arg type='a(usss)' direction='out'/></method>"
     "<method name='Projection'><arg type='u' direction='in'/><arg type='u' direction='out'/>"
     "<arg type='u' direction='out'/><arg type='s' direction='out'/></method>"
+    "<method name='AutoDial'><arg type='u' direction='out'/><arg type='b' direction='out'/>"
+    "</method>"
     "</interface></node>";
 
 struct Service {
     GMainLoop* loop = nullptr;
     GDBusConnection* bus = nullptr;
     rasman::Connections connections;
+    rasman::AutoDialer autoDialer{connections};
     std::map<std::string, guint> watches;  // the processes that called, while they are on the bus
     guint idleLimit = 60;                  // seconds
     guint idleFor = 0;
@@ -125,6 +129,8 @@ void onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
         g_dbus_method_invocation_return_value(
             invocation,
             g_variant_new("(uus)", error, 0u, c && !error ? c->ipAddress.c_str() : ""));
+    } else if (name == "AutoDial") {
+        service.autoDialer.request(invocation);
     } else {
         g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR,
                                               G_DBUS_ERROR_UNKNOWN_METHOD, "unknown method");
@@ -135,7 +141,8 @@ void onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
 // up its name, answers what reached it before that with kServiceEnding, and ends.
 gboolean checkIdle(gpointer data) {
     auto& service = *static_cast<Service*>(data);
-    const bool idle = service.watches.empty() && service.connections.active().empty();
+    const bool idle = service.watches.empty() && service.connections.active().empty() &&
+                      !service.autoDialer.busy();
     service.idleFor = idle ? service.idleFor + 1 : 0;
     if (service.idleFor < service.idleLimit) return G_SOURCE_CONTINUE;
     service.ending = true;

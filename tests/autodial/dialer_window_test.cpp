@@ -1,7 +1,8 @@
 // The whole hand-over on Linux with the real browser center: rasdial dials the provider's entry,
 // the custom-dial library starts "lumora -dialer" from an installation folder, the customer dials
 // in its popup (clicked with xdotool under Xvfb) and rasdial reports the outcome the browser
-// center wrote; a browser center ended by force makes rasdial report 631.
+// center wrote; a browser center ended by force makes rasdial report 631. AutoDial: a host name
+// looked up off line brings up the same dialer before the lookup returns.
 #include "auto_dial.h"
 #include "machine_registry.h"
 #include "ras_api.h"
@@ -11,6 +12,7 @@
 #include "xvfb.h"
 
 #include <windows.h>
+#include <winsock.h>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -145,6 +148,16 @@ protected:
         return 0;
     }
 
+    // Dials in the popup at x, y: a user name (the simulated provider takes any account), then
+    // "Verbinden".
+    static void dialInPopup(int x, int y) {
+        click(x + 255, y + 160);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        run("xdotool type --delay 50 kunde");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        click(x + 341, y + 378);
+    }
+
     static void click(int x, int y) {
         run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
@@ -160,13 +173,7 @@ TEST_F(DialerWindow, TheCustomerDialsInTheDialerPopupAndRasdialReportsTheConnect
     std::future<Outcome> dial = rasdial();
     int x = 0, y = 0;
     ASSERT_TRUE(waitForPopup(x, y));
-    // The login page of dial.htm: a user name (the simulated provider takes any account), then
-    // "Verbinden".
-    click(x + 255, y + 160);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    run("xdotool type --delay 50 kunde");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    click(x + 341, y + 378);
+    dialInPopup(x, y);
     const Outcome outcome = dial.get();
     EXPECT_EQ(outcome.code, 0) << outcome.output;
     EXPECT_NE(outcome.output.find("Verbindung mit Lumora Online wurde hergestellt."),
@@ -186,4 +193,49 @@ TEST_F(DialerWindow, ABrowserCenterEndedByForceEndsTheRequestWith631) {
     EXPECT_NE(outcome.output.find("Remotezugriffsfehler 631"), std::string::npos)
         << outcome.output;
     EXPECT_TRUE(getConnectedEntries().empty());
+}
+
+// A program of the prefix looks up a host name that does not resolve while off line: with
+// "EnableAutodial" = 1 (makeAutoDial wrote it) rasman dials the Internet entry through its library,
+// the customer dials in the browser center's popup, and only then does the lookup (tried again)
+// return. On line, or with AutoDial off, a failing lookup starts nothing.
+TEST_F(DialerWindow, AHostNameLookedUpOffLineDialsTheInternetEntryFirst) {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+    // A lookup on a thread of its own, left behind if the test fails while it waits.
+    const auto lookUp = [](const char* name) {
+        auto found = std::make_shared<std::promise<bool>>();
+        std::thread([found, name] { found->set_value(gethostbyname(name) != nullptr); }).detach();
+        return found->get_future();
+    };
+    std::future<bool> offLine = lookUp("lumora-autodial.invalid");
+    int x = 0, y = 0;
+    ASSERT_TRUE(waitForPopup(x, y));
+    EXPECT_EQ(offLine.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
+        << "the lookup did not wait for the dial";
+    dialInPopup(x, y);
+    ASSERT_EQ(offLine.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_FALSE(offLine.get());
+    EXPECT_EQ(getConnectedEntries(), kEntry);
+    EXPECT_STREQ(regReadString("Software\\Tarnwell\\AutoDial\\Lumora Online", "Connected", ""),
+                 "1");
+
+    // On line: nothing is dialled, no browser center started.
+    ::kill(lumora_, SIGKILL);
+    while (findLumora() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::future<bool> onLine = lookUp("lumora-autodial-2.invalid");
+    ASSERT_EQ(onLine.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_FALSE(onLine.get());
+    EXPECT_EQ(findLumora(), 0);
+
+    // Off line with AutoDial switched off: nothing either.
+    closeRasConnection(kEntry);
+    regWriteDword("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                  "EnableAutodial", 0);
+    std::future<bool> switchedOff = lookUp("lumora-autodial-3.invalid");
+    ASSERT_EQ(switchedOff.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_FALSE(switchedOff.get());
+    EXPECT_EQ(findLumora(), 0);
+    EXPECT_TRUE(getConnectedEntries().empty());
+    WSACleanup();
 }

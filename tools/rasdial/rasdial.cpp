@@ -16,9 +16,9 @@
 
 #include <ras.h>
 #include <raserror.h>
-#include <rasdlg.h>
 
 #include "cp1252.h"
+#include "library_dial.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -148,63 +148,19 @@ std::vector<BYTE> entryProperties(const char* entry) {
     return buffer;
 }
 
-// Hands the dial to the entry's AutoDial function, which reports its outcome in the result code.
-int autoDial(const char* entry, const RASENTRYA& properties) {
-    HMODULE library = LoadLibraryA(properties.szAutodialDll);
-    auto function = library ? reinterpret_cast<RASADFUNCA>(reinterpret_cast<void*>(
-                                  GetProcAddress(library, properties.szAutodialFunc)))
-                            : nullptr;
-    if (!function) {
-        if (library) FreeLibrary(library);
-        std::printf("%s\n", format("Die AutoDial-Funktion des Eintrags %s ist nicht vorhanden.",
-                                   entry).c_str());
+// Reports the dial of the library the entry names; its outcome is rasdial's.
+int reportLibraryDial(const char* entry, const winapi::ras::LibraryDialResult& result) {
+    using winapi::ras::LibraryDial;
+    switch (result.outcome) {
+    case LibraryDial::CustomDialMissing:
+        sayUtf8(format("Die Wählbibliothek des Eintrags %s ist nicht vorhanden.", entry).c_str());
         return 1;
-    }
-    RASADPARAMS params{};
-    params.dwSize = sizeof params;
-    std::string name = entry;
-    DWORD result = ERROR_UNKNOWN;
-    const BOOL handled = function(nullptr, name.data(), &params, &result);
-    FreeLibrary(library);
-    if (!handled) return fail(ERROR_UNKNOWN);
-    if (result) return fail(result);
-    sayUtf8(format("Verbindung mit %s wurde hergestellt.", entry).c_str());
-    sayUtf8(kDone);
-    return 0;
-}
-
-// Windows 2000 hands the dial to the entry's custom-dial library, which reports the outcome.
-int customDial(const char* entry, const RASENTRYA& properties) {
-    HMODULE library = LoadLibraryA(properties.szCustomDialDll);
-    auto function = library ? reinterpret_cast<PFNRASCUSTOMDIALDLG>(reinterpret_cast<void*>(
-                                  GetProcAddress(library, "RasCustomDialDlg")))
-                            : nullptr;
-    if (!function) {
-        if (library) FreeLibrary(library);
-        std::printf("%s\n", format("Die Wählbibliothek des Eintrags %s ist nicht vorhanden.",
-                                   entry).c_str());
+    case LibraryDial::AutoDialMissing:
+        sayUtf8(format("Die AutoDial-Funktion des Eintrags %s ist nicht vorhanden.", entry).c_str());
         return 1;
+    case LibraryDial::Failed: return fail(result.error);
+    default: break;
     }
-    // The entry name as UTF-16: Windows-1252 below 0x80 and 0xA0-0xFF is Unicode unchanged; the
-    // 0x80-0x9F range goes through UTF-8.
-    std::vector<WCHAR> name;
-    const std::string utf8 = winapi::cp1252ToUtf8(entry);
-    for (size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
-        unsigned code = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
-        for (int k = 1; k < length && i + k < utf8.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        name.push_back(static_cast<WCHAR>(code));
-        i += length;
-    }
-    name.push_back(0);
-    RASDIALDLG info{};
-    info.dwSize = sizeof info;
-    const BOOL connected = function(reinterpret_cast<HINSTANCE>(library), 0, nullptr, name.data(),
-                                    nullptr, &info, nullptr);
-    FreeLibrary(library);
-    if (!connected) return fail(info.dwError ? info.dwError : static_cast<DWORD>(ERROR_UNKNOWN));
     sayUtf8(format("Verbindung mit %s wurde hergestellt.", entry).c_str());
     sayUtf8(kDone);
     return 0;
@@ -220,13 +176,8 @@ int dial(const char* entry, const char* user, const char* password) {
     const std::vector<BYTE> properties = entryProperties(entry);
     if (properties.empty()) return fail(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
     const auto& entryData = *reinterpret_cast<const RASENTRYA*>(properties.data());
-    // The custom-dial library is Windows 2000's (its entry has the member); the AutoDial
-    // library and function serve the earlier systems.
-    if (entryData.dwSize >= sizeof(RASENTRYA)) {
-        if (entryData.szCustomDialDll[0]) return customDial(entry, entryData);
-    } else if (entryData.szAutodialDll[0] && entryData.szAutodialFunc[0]) {
-        return autoDial(entry, entryData);
-    }
+    const winapi::ras::LibraryDialResult handed = winapi::ras::dialThroughLibrary(entry, entryData);
+    if (handed.outcome != winapi::ras::LibraryDial::None) return reportLibraryDial(entry, handed);
 
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;

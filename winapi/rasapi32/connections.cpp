@@ -10,7 +10,7 @@
 #include "cp1252.h"
 #include "exports.h"
 #include "list_answer.h"
-#include "service.h"
+#include "ras_service.h"
 
 #include <chrono>
 #include <thread>

@@ -32,7 +32,13 @@ struct hostent* WINAPI gethostbyname(const char* name) {
     const std::string lookup = name && *name ? std::string(name) : hostsock::localHostName();
     std::string canonical;
     std::vector<uint32_t> addresses;
-    const int error = hostsock::resolve(lookup.c_str(), canonical, addresses);
+    int error = hostsock::resolve(lookup.c_str(), canonical, addresses);
+    const bool unknownName = error != 0 && (hostsock::isNoSuchName(error) ||
+                                            hostsock::isTemporaryFailure(error));
+    if (unknownName && autoDialInternet()) {
+        addresses.clear();
+        error = hostsock::resolve(lookup.c_str(), canonical, addresses);
+    }
     if (error != 0 || addresses.empty()) {
         WSASetLastError(error == 0 || hostsock::isNoData(error) ? WSANO_DATA
                         : hostsock::isNoSuchName(error)        ? WSAHOST_NOT_FOUND

@@ -42,4 +42,8 @@ int wsaErrorFor(int error, bool nonBlocking = true);
 // Sets the WinSock error for errno and returns SOCKET_ERROR.
 int failWith(int error, bool nonBlocking = true);
 
+// Asks for the Internet connection after a host name did not resolve; true when AutoDial is on and
+// dialled it, so that the name is worth looking up again.
+bool autoDialInternet();
+
 }  // namespace winapi::ws2

@@ -1,14 +1,14 @@
-// Reaching the remote-access service: a connection of rasapi32's own to the prefix bus (the
+// Reaching the remote-access service: a connection of the process's own to the prefix bus (the
 // daemon is started when there is none), and the service program started when nobody owns its
 // name. Two processes that start it at once start two; the second finds the name taken and ends.
 // A service that ends after its idle time while it is called is replaced by a new one.
-#include "service.h"
+#include "ras_service.h"
 
 #include <raserror.h>
 
 #include "bus_daemon.h"
 #include "prefix.h"
-#include "service_protocol.h"
+#include "ras_service_protocol.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -23,7 +23,6 @@
 namespace winapi::ras {
 namespace {
 
-constexpr int kCallTimeoutMs = 10000;
 constexpr auto kStartTimeout = std::chrono::seconds(5);
 
 std::mutex linkMutex;
@@ -42,7 +41,7 @@ bool serviceRunning(GDBusConnection* bus) {
     GVariant* reply = g_dbus_connection_call_sync(
         bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "NameHasOwner", g_variant_new("(s)", kServiceName), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr);
+        G_DBUS_CALL_FLAGS_NONE, kServiceCallTimeoutMs, nullptr, nullptr);
     if (!reply) return false;
     gboolean owned = FALSE;
     g_variant_get(reply, "(b)", &owned);
@@ -104,28 +103,34 @@ bool reachedEndingService(GError* failure) {
 
 }  // namespace
 
-GVariant* callService(const char* method, GVariant* args, const char* replyType, DWORD& error) {
+GVariant* callService(const char* method, GVariant* args, const char* replyType, DWORD& error,
+                      int timeoutMs) {
     g_variant_ref_sink(args);
     GVariant* reply = nullptr;
-    {
-        std::lock_guard lock(linkMutex);
-        const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (!reply) {
+        // The link is set up under the lock; the call itself is not, so that a long call (an
+        // AutoDial waiting for the customer) does not hold up the process's other calls.
         GDBusConnection* bus = nullptr;
-        while (!reply && (bus = connectLocked()) && (serviceRunning(bus) || startService(bus))) {
-            GError* failure = nullptr;
-            reply = g_dbus_connection_call_sync(bus, kServiceName, kServicePath, kServiceInterface,
-                                                method, args, G_VARIANT_TYPE(replyType),
-                                                G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
-                                                &failure);
-            if (reply) break;
-            if (!reachedEndingService(failure) || std::chrono::steady_clock::now() > deadline) {
-                std::fprintf(stderr, "rasapi32: %s: %s\n", method, failure->message);
-                g_error_free(failure);
-                break;
-            }
-            g_error_free(failure);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        {
+            std::lock_guard lock(linkMutex);
+            bus = connectLocked();
+            if (!bus || !(serviceRunning(bus) || startService(bus))) break;
+            g_object_ref(bus);
         }
+        GError* failure = nullptr;
+        reply = g_dbus_connection_call_sync(bus, kServiceName, kServicePath, kServiceInterface,
+                                            method, args, G_VARIANT_TYPE(replyType),
+                                            G_DBUS_CALL_FLAGS_NONE, timeoutMs, nullptr, &failure);
+        g_object_unref(bus);
+        if (reply) break;
+        if (!reachedEndingService(failure) || std::chrono::steady_clock::now() > deadline) {
+            std::fprintf(stderr, "rasapi32: %s: %s\n", method, failure->message);
+            g_error_free(failure);
+            break;
+        }
+        g_error_free(failure);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     g_variant_unref(args);
     error = reply ? ERROR_SUCCESS : ERROR_RASMAN_CANNOT_INITIALIZE;
