@@ -2,8 +2,6 @@
 // browser center writing "Connected" = "1" (a stand-in, dialer_standin, that records the moment)
 // to RasCustomDialDlg returning, over N runs, against a bare loop in this program that waits for
 // the same value the same way (read, 100 ms pause) - the least any poll of that period can do.
-// Also the country list of the settings page: all countries read from telephony, sorted through
-// a sorted combo box and written as options, against copying the same options from a string.
 //
 //   custom_dial_bench [runs]      (run from the folder of the built programs; default 50 runs)
 #include <windows.h>
@@ -15,14 +13,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "country_list.h"
 #include "registry.h"
 
 namespace {
@@ -99,25 +95,6 @@ int main(int argc, char** argv) {
                 "%.0f ms (bare 100 ms poll: %.0f ms), ratio %.2f\n",
                 runs, lib, bare, bare > 0 ? lib / bare : 0.0);
 
-    // The country list.
-    HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 100, 30,
-                                 nullptr, nullptr, nullptr, nullptr);
-    std::vector<double> build_ms, copy_ms;
-    std::string options;
-    for (int i = 0; i < 10; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        options = countryOptionsHtml("49", combo);
-        build_ms.push_back(std::chrono::duration<double, std::milli>(
-                               std::chrono::steady_clock::now() - start).count());
-        const auto copyStart = std::chrono::steady_clock::now();
-        std::string copy = options;
-        copy_ms.push_back(std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now() - copyStart).count());
-        if (copy.size() != options.size()) return 1;
-    }
-    const double built = median(build_ms), copied = median(copy_ms);
-    std::printf("country list: %zu bytes of options built in %.2f ms (copying them: %.4f ms), "
-                "ratio %.0f\n", options.size(), built, copied, copied > 0 ? built / copied : 0.0);
     std::filesystem::remove_all(prefix);
     return 0;
 }
