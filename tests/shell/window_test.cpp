@@ -934,6 +934,37 @@ private:
 
 }  // namespace
 
+// Clicking into the address leaves the portal around the location bar drawn, with the pointer
+// resting on the address.
+TEST_F(WindowTest, ClickingIntoTheAddressKeepsThePortalDrawn) {
+    writeSkin(dir_ + "defhtml/", "[LocationBar]\nX1=100\nY1=40\nX2=500\nY2=66\n", "#00ff00");
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    const RECT frame = window->ui()->windowRect();
+    // Points of the portal left of, right of and below the location bar, and its corner.
+    const std::vector<std::pair<int, int>> portal = {{50, 50}, {20, 35}, {99, 67}, {300, 75},
+                                                     {600, 50}, {5, 70}};
+    const auto portalGreen = [&] {
+        for (const auto& [x, y] : portal)
+            if (screenPixel(frame.left + x, frame.top + y) != 0x00ff00u) return false;
+        return true;
+    };
+    ASSERT_TRUE(waitFor(portalGreen)) << "the portal is not drawn before the click";
+    Pointer pointer([this](const std::function<bool()>& done, int seconds) {
+        return waitFor(done, seconds);
+    });
+    pointer.click(frame.left + 300, frame.top + 53);
+    GtkWidget* entry =
+        gtk_bin_get_child(GTK_BIN(gtkOf(window)->paneWidget(ui::PaneId::LocationBar)));
+    ASSERT_TRUE(waitFor([&] { return gtk_widget_has_focus(entry); }));
+    // Whatever the click repainted has settled.
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    waitFor([&] { return std::chrono::steady_clock::now() > settled; });
+    for (const auto& [x, y] : portal)
+        EXPECT_EQ(screenPixel(frame.left + x, frame.top + y), 0x00ff00u) << x << "," << y;
+}
+
 // The window as the user meets it with the mouse and keyboard: its frame sizes it, the panes and
 // the shape follow; the location bar completes typed addresses so that typing goes on over the
 // completion, and completes an address without scheme.

@@ -39,6 +39,13 @@ public:
         settings_ = webkit_settings_new();
         webkit_settings_set_javascript_can_open_windows_automatically(settings_, TRUE);
         webkit_settings_set_allow_file_access_from_file_urls(settings_, TRUE);
+        // The panes overlap inside one window and are covered by the location bar and other
+        // windows. In the engine's accelerated mode a pane shows the last frame its web process
+        // handed over and does not paint it again when only the toolkit redraws (a click into the
+        // location bar left the row grey until the pointer made the page draw a new frame); in
+        // the unaccelerated mode every redraw paints the pane from its own backing store.
+        webkit_settings_set_hardware_acceleration_policy(settings_,
+                                                         WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
         return true;
     }
 
