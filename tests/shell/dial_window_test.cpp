@@ -271,6 +271,27 @@ TEST_F(DialWindowTest, DialFailAgainConnectAndHangUp) {
         << connectIcon(window);
 }
 
+// The screen's colours in `area`, every fourth pixel, those inside `skip` as 0xffffffff.
+std::vector<unsigned> screenSample(const RECT& area, const RECT& skip) {
+    std::vector<unsigned> colours;
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.left,
+                                                 area.top, area.right - area.left,
+                                                 area.bottom - area.top);
+    if (!shot) return colours;
+    const guchar* pixels = gdk_pixbuf_read_pixels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
+    for (int y = 0; y < area.bottom - area.top; y += 4)
+        for (int x = 0; x < area.right - area.left; x += 4) {
+            const int sx = area.left + x, sy = area.top + y;
+            const guchar* p = pixels + y * stride + x * channels;
+            const bool skipped = sx >= skip.left && sx < skip.right && sy >= skip.top &&
+                                 sy < skip.bottom;
+            colours.push_back(skipped ? 0xffffffffu : (p[0] << 16) | (p[1] << 8) | p[2]);
+        }
+    g_object_unref(shot);
+    return colours;
+}
+
 TEST_F(DialWindowTest, BusyLineAndLogonPromptEndInTheErrorPage) {
     CLmrDlg* window = start();
     ASSERT_NE(window, nullptr);
@@ -284,11 +305,24 @@ TEST_F(DialWindowTest, BusyLineAndLogonPromptEndInTheErrorPage) {
     // The provider asks for a logon in a window of its own: the dial is given up as refused.
     regWriteString(lumora_test::kProviderKey, "Line", "answer", HKEY_LOCAL_MACHINE);
     lumora_test::setProviderNumber("LogonPrompt", 1);
+    // Where the prompt comes up (its window and frame), the screen outside the popup, whose page
+    // changes, looks the same before and after it.
+    const RECT prompt{100, 100, 422, 262};
+    const RECT popupBefore = popupShowing("discon.htm")->ui()->windowRect();
+    const std::vector<unsigned> before = screenSample(prompt, popupBefore);
     clickLink(popupShowing("discon.htm"), ui::PaneId::Extra, "aufbauen.htm");
     ASSERT_TRUE(waitFor([&] { return popupShowing("aufbauen.htm") != nullptr; }));
     ASSERT_TRUE(waitFor([&] { return popupShowing("discon.htm") != nullptr; }));
     EXPECT_EQ(popupShowing("discon.htm")->elementText(PagePane::Extra, "IDC_RAS_ERROR"),
               kRefused);
+    EXPECT_EQ(popupShowing("discon.htm")->ui()->windowRect().left, popupBefore.left);
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    waitFor([&] { return std::chrono::steady_clock::now() > settled; });
+    const std::vector<unsigned> after = screenSample(prompt, popupBefore);
+    ASSERT_EQ(after.size(), before.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i];
+    EXPECT_EQ(changed, 0u) << "of " << before.size() << " points where the logon prompt lay";
     EXPECT_TRUE(waitFor([&] { return getConnectedEntries().empty(); }));
     EXPECT_TRUE(iconIs(window, "connect.gif"));
 }
