@@ -162,84 +162,153 @@ LONG iftptransfer(const ExtenderCall& call, bool get) {
     return call.returnNumber(result && !serverRefused() ? 1 : 0);
 }
 
-LONG iftpfindinit(const ExtenderCall& call) {
-    HINTERNET connection = handleArg(call.arg(1));
-    if (!isFtpConnection(connection)) return fail(call, 316);
-    if (state().ftpSearch) return fail(call, 325);
+namespace {
+
+// Starts the search of iftpfindinit: the find handle's value for the script, 0 when the folder
+// holds nothing; with `error` set to the message of a refusal.
+DWORD_PTR beginFtpSearch(HINTERNET connection, const char* folder, const char* pattern, bool recurse,
+                         bool exact, UINT& error) {
+    error = 0;
+    if (!isFtpConnection(connection)) {
+        error = 316;
+        return 0;
+    }
+    if (state().ftpSearch) {
+        error = 325;
+        return 0;
+    }
     auto* search = new FtpSearch;
     state().ftpSearch = search;
     search->connection = connection;
     search->startFolder = currentFolder(connection);
-    if (!isNone(call.arg(2)) && !FtpSetCurrentDirectoryA(connection, call.arg(2))) {
+    if (folder && !FtpSetCurrentDirectoryA(connection, folder)) {
         keepError();
         endFtpSearch();
-        return fail(call, 328);
+        error = 328;
+        return 0;
     }
     search->folder = currentFolder(connection);
-    search->pattern = isNone(call.arg(3)) ? "*" : call.arg(3);
-    search->recurse = call.number(4) != 0;
-    search->exact = call.number(5) != 0;
+    search->pattern = pattern;
+    search->recurse = recurse;
+    search->exact = exact;
     if (!openFtpFolder(*search) && !search->recurse) {
         endFtpSearch();
-        return call.returnNumber(0);
+        return 0;
     }
     search->id = reinterpret_cast<DWORD_PTR>(search->find);
-    if (!search->id) {
-        endFtpSearch();
-        return call.returnNumber(0);
-    }
-    return call.returnNumber(static_cast<LONG>(search->id));
+    const DWORD_PTR id = search->id;
+    if (!id) endFtpSearch();
+    return id;
 }
 
-LONG iftpfindnext(const ExtenderCall& call) {
-    FtpSearch* search = state().ftpSearch;
-    if (!search) return fail(call, 320);
-    const bool detail = call.number(1) == 1;
+// The next match of the search as iftpfindnext gives it, "" after the last; false with `error`
+// set when the listing fails.
+bool nextFtpMatch(FtpSearch& search, bool detail, std::string& match, UINT& error) {
     for (;;) {
         WIN32_FIND_DATAA entry{};
         bool have = false;
-        if (search->hasPending) {
-            entry = search->pending;
-            search->hasPending = false;
+        if (search.hasPending) {
+            entry = search.pending;
+            search.hasPending = false;
             have = true;
-        } else if (search->find) {
-            have = InternetFindNextFileA(search->find, &entry);
+        } else if (search.find) {
+            have = InternetFindNextFileA(search.find, &entry);
             if (!have) {
                 keepError();
-                if (GetLastError() != ERROR_NO_MORE_FILES) return fail(call, 321);
+                if (GetLastError() != ERROR_NO_MORE_FILES) {
+                    error = 321;
+                    return false;
+                }
             }
         }
         if (have) {
             if (isDots(entry.cFileName)) continue;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (search->recurse) {
-                    const std::string path = joinFolder(search->folder, entry.cFileName);
+                if (search.recurse) {
+                    const std::string path = joinFolder(search.folder, entry.cFileName);
                     if (path.size() >= kSlot) continue;
-                    if ((search->noted + 1) * kSlot > search->subfolders.size()) {
+                    if ((search.noted + 1) * kSlot > search.subfolders.size()) {
                         try {
-                            search->subfolders.resize(search->subfolders.size() + kSlotGrowth);
+                            search.subfolders.resize(search.subfolders.size() + kSlotGrowth);
                         } catch (...) {
-                            return fail(call, 330);
+                            error = 330;
+                            return false;
                         }
                     }
-                    std::memcpy(&search->subfolders[search->noted++ * kSlot], path.c_str(), path.size() + 1);
+                    std::memcpy(&search.subfolders[search.noted++ * kSlot], path.c_str(), path.size() + 1);
                 }
                 continue;
             }
-            if (!matches(search->pattern.c_str(), entry.cFileName, search->exact)) continue;
-            std::string result = joinFolder(search->folder, entry.cFileName);
-            if (detail) result += details(entry);
-            return call.returnText(result);
+            if (!matches(search.pattern.c_str(), entry.cFileName, search.exact)) continue;
+            match = joinFolder(search.folder, entry.cFileName);
+            if (detail) match += details(entry);
+            return true;
         }
         // This folder is done: on to the next noted subfolder, if any.
-        if (search->find) {
-            InternetCloseHandle(search->find);
-            search->find = nullptr;
+        if (search.find) {
+            InternetCloseHandle(search.find);
+            search.find = nullptr;
         }
-        if (search->walked >= search->noted) return call.returnText("");
-        search->folder = &search->subfolders[search->walked++ * kSlot];
-        if (FtpSetCurrentDirectoryA(search->connection, search->folder.c_str())) openFtpFolder(*search);
+        if (search.walked >= search.noted) {
+            match.clear();
+            return true;
+        }
+        search.folder = &search.subfolders[search.walked++ * kSlot];
+        if (FtpSetCurrentDirectoryA(search.connection, search.folder.c_str())) openFtpFolder(search);
     }
+}
+
+// The fixed folders of the internal test entries, on the server of the connection they get: the
+// one the test walks, and one that must not exist.
+constexpr const char* kTestFolder = "/pxltest";
+constexpr const char* kMissingTestFolder = "/pxltest-fehlt";
+
+}  // namespace
+
+LONG iftpfindinit(const ExtenderCall& call) {
+    UINT error = 0;
+    const DWORD_PTR id = beginFtpSearch(handleArg(call.arg(1)), isNone(call.arg(2)) ? nullptr : call.arg(2),
+                                        isNone(call.arg(3)) ? "*" : call.arg(3), call.number(4) != 0,
+                                        call.number(5) != 0, error);
+    if (error) return fail(call, error);
+    return call.returnNumber(static_cast<LONG>(id));
+}
+
+LONG iftpfindnext(const ExtenderCall& call) {
+    FtpSearch* search = state().ftpSearch;
+    if (!search) return fail(call, 320);
+    std::string match;
+    UINT error = 0;
+    if (!nextFtpMatch(*search, call.number(1) == 1, match, error)) return fail(call, error);
+    return call.returnText(match);
+}
+
+LONG ftptest(const ExtenderCall& call) {
+    UINT error = 0;
+    const DWORD_PTR id = beginFtpSearch(handleArg(call.arg(1)), kTestFolder, "*", true, false, error);
+    if (error) return fail(call, error);
+    std::string found, match;
+    while (id && state().ftpSearch) {
+        if (!nextFtpMatch(*state().ftpSearch, false, match, error)) {
+            endFtpSearch();
+            return fail(call, error);
+        }
+        if (match.empty()) break;
+        found += (found.empty() ? "" : "\t") + match;
+    }
+    endFtpSearch();
+    return call.returnText(found);
+}
+
+LONG ftptestbad(const ExtenderCall& call) {
+    HINTERNET connection = handleArg(call.arg(1));
+    UINT error = 0;
+    const std::string before = isFtpConnection(connection) ? currentFolder(connection) : "";
+    beginFtpSearch(connection, kMissingTestFolder, "*", true, false, error);
+    if (error == 316 || error == 325) return fail(call, error);
+    endFtpSearch();
+    const bool refused = error == 328 && currentFolder(connection) == before;
+    return call.returnNumber(refused ? 1 : 0);
 }
 
 LONG ilocfindinit(const ExtenderCall& call) {

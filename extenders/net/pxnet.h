@@ -91,6 +91,11 @@ LONG iftpdirget(const ExtenderCall& call);
 LONG iftptransfer(const ExtenderCall& call, bool get);
 LONG iftpfindinit(const ExtenderCall& call);
 LONG iftpfindnext(const ExtenderCall& call);
+// The internal test entries: "test" walks the fixed test folder of an FTP connection's server
+// with the find words and gives every file found, tab-separated; "testbad" gives 1 when the find
+// words refuse the fixed folder that must not exist (328) and leave the connection where it was.
+LONG ftptest(const ExtenderCall& call);
+LONG ftptestbad(const ExtenderCall& call);
 LONG ilocfindinit(const ExtenderCall& call);
 LONG ilocfindnext(const ExtenderCall& call);
 // Closes a remembered find handle; false when `handle` is none of them.

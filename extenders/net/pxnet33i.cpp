@@ -122,6 +122,8 @@ LONG dispatch(DWORD id, const ExtenderCall& call) {
     case 44: return ilogdata(call);
     case 45: return iurlcode(call, false);
     case 46: return iurlcode(call, true);
+    case 47: return ftptest(call);
+    case 48: return ftptestbad(call);
     default: return call.returnError(kErrorLevelProtocol, message(901));
     }
 }

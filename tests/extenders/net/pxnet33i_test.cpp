@@ -249,7 +249,10 @@ void checkFtp(const Host& on, const std::string& dir_) {
                          "streamed up 1", "streamed down 1", "streamed text 1", "found /incoming/renamed.bin", "found []",
                          "ERROR -1 325: FindInit already Open. Cannot have more than FindInit handle open at a time"}) +
                       "found case-blind /incoming/text.txt\t10\t" + dateOf(run.output, "text.txt\t10\t") + "\n" +
-                      lines({"found /incoming/deeper/more.txt"}) + "local " + on.path(data) + "\\data.bin\n" +
+                      lines({"found /incoming/deeper/more.txt",
+                             "test /pxltest/a.txt\t/pxltest/unter/b.txt in /incoming", "testbad 1",
+                             "ERROR -1 316: Wrong Handle type. Need iHostConnect/ftp"}) +
+                      "local " + on.path(data) + "\\data.bin\n" +
                       lines({"local []", "delete 1", "rmdir full 0",
                              "ERROR -1 315: Wrong access type - specify 0 for WRITE or 1 for READ",
                              "ERROR -1 319: Wrong flag type. Need to specify @ASCII or @BINARY",
@@ -263,6 +266,7 @@ void checkFtp(const Host& on, const std::string& dir_) {
         EXPECT_EQ(readFile(local + "/streamed.asc"), "eins\r\nzwei\r\n");
         EXPECT_FALSE(fs::exists(local + "/nothing.bin")) << "a failed download leaves no file behind";
         fs::remove_all(root + "/incoming");
+        fs::remove_all(root + "/pxltest");
     }
 }
 
