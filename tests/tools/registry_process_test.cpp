@@ -231,6 +231,10 @@ TEST(RegistryTemplate, ANewPrefixStartsAsAFreshlyInstalledMachine) {
     prefix.pop_back();
     const std::string shellFolders = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     const std::string telephony = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations";
+    // The serial ports are the links to character devices the prefix's "dosdevices" holds.
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_symlink("/dev/null", prefix + "/dosdevices/com2");
+    std::filesystem::create_symlink("/nonexistent/ttyS9", prefix + "/dosdevices/com3");
     auto result = runProgram(
         "registry_probe",
         {"get", "HKLM\\System\\Lumora", "WindowsVersion",
@@ -241,12 +245,13 @@ TEST(RegistryTemplate, ANewPrefixStartsAsAFreshlyInstalledMachine) {
          "get", telephony + "\\Location0", "Country",
          "get", "HKLM\\Hardware\\DeviceMap\\Serialcomm", "COM1",
          "get", "HKLM\\Hardware\\DeviceMap\\Serialcomm", "COM2",
+         "get", "HKLM\\Hardware\\DeviceMap\\Serialcomm", "COM3",
          "get", shellFolders, "Favorites",
          "get", shellFolders, "Programs"},
         {"LUMORA_PREFIX=" + prefix});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto got = lines(result.out);
-    ASSERT_EQ(got.size(), 10u) << result.out;
+    ASSERT_EQ(got.size(), 11u) << result.out;
     std::string windowsPrefix = prefix;
     for (char& c : windowsPrefix)
         if (c == '/') c = '\\';
@@ -257,10 +262,11 @@ TEST(RegistryTemplate, ANewPrefixStartsAsAFreshlyInstalledMachine) {
     EXPECT_EQ(got[3], "0 1");
     EXPECT_EQ(got[4], "0 Standardstandort");
     EXPECT_EQ(got[5], "0 49");
-    EXPECT_EQ(got[6], "0 COM1");
+    EXPECT_EQ(got[6].substr(0, 2), "2 ");  // no link, no port
     EXPECT_EQ(got[7], "0 COM2");
-    EXPECT_EQ(got[8], "0 " + windowsPrefix + "\\user\\Favorites");
-    EXPECT_EQ(got[9], "0 " + windowsPrefix + "\\user\\Start Menu\\Programs");
+    EXPECT_EQ(got[8].substr(0, 2), "2 ");  // a link to no device is no port
+    EXPECT_EQ(got[9], "0 " + windowsPrefix + "\\user\\Favorites");
+    EXPECT_EQ(got[10], "0 " + windowsPrefix + "\\user\\Start Menu\\Programs");
     EXPECT_TRUE(std::filesystem::is_directory(prefix + "/user/Favorites"));
     EXPECT_TRUE(std::filesystem::is_directory(prefix + "/user/Start Menu/Programs"));
     std::filesystem::remove_all(prefix);

@@ -6,6 +6,7 @@
 
 #include "handles.h"
 #include "regstore.h"
+#include "serial_devicemap.h"
 
 #include <algorithm>
 #include <cstring>
@@ -152,6 +153,12 @@ LSTATUS guarded(F&& body) noexcept {
     }
 }
 
+// The serial port list is brought up to date before it is opened.
+void refreshIfSerialComm(const Opened& opened, const std::vector<std::string_view>& names) {
+    if (!opened.classesRoot && opened.id == registry::kLocalMachine && isSerialCommPath(names))
+        refreshSerialComm(store());
+}
+
 LSTATUS openKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     // NT and later allow one leading backslash below HKEY_CLASSES_ROOT.
@@ -162,6 +169,7 @@ LSTATUS openKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult) 
     if (!lookup(hKey, opened)) return ERROR_INVALID_HANDLE;
     std::vector<std::string_view> names;
     if (LONG error = splitPath(lpSubKey, names)) return error;
+    refreshIfSerialComm(opened, names);
     registry::KeyRef key;
     LONG result = store().read([&](Transaction& tx) -> LONG {
         if (LONG error = baseKey(tx, opened, key)) return error;
@@ -193,6 +201,7 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR
         if (LONG error = splitPath(lpSubKey, names)) return error;
         for (auto name : names)
             if (name.size() > registry::kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+        refreshIfSerialComm(opened, names);
         const bool makeVolatile = (dwOptions & REG_OPTION_VOLATILE) != 0;
         const std::string_view className = lpClass ? std::string_view(lpClass) : std::string_view();
         registry::KeyRef key;

@@ -31,7 +31,7 @@ void initialise(const std::string& prefix) {
     if (!fs::exists(marker)) {
         for (const char* dir : {kWindowsDir, kSystemDir, kProgramsDir, kRunDir, "user/Favorites",
                                 "user/Desktop", "user/Start Menu/Programs", "user/Application Data",
-                                "user/Eigene Dateien", "temp"})
+                                "user/Eigene Dateien", "temp", "dosdevices"})
             fs::create_directories(prefix + "/" + dir, ec);
         if (initialiseRegistry(prefix)) {
             if (FILE* f = std::fopen(marker.c_str(), "w")) std::fclose(f);

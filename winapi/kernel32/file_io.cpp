@@ -6,6 +6,7 @@
 #include "file_object.h"
 #include "file_times.h"
 #include "paths.h"
+#include "serial_port.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,6 +60,14 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE) {
     return guarded(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        // A serial port name opens the port whatever the folder and the other arguments say.
+        if (const auto port = winapi::serialPortNumber(lpFileName)) {
+            auto opened = winapi::openSerialPort(*port, dwDesiredAccess);
+            if (!opened) return INVALID_HANDLE_VALUE;
+            HANDLE handle = winapi::addHandle(opened);
+            SetLastError(ERROR_SUCCESS);
+            return handle;
+        }
         std::string path;
         if (!winapi::hostPathOrError(lpFileName, path)) return INVALID_HANDLE_VALUE;
         auto file = winapi::openFile(path, dwDesiredAccess, dwShareMode, dwCreationDisposition,
@@ -77,6 +86,12 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
         if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
         auto file = transferFile(hFile, false, lpBuffer, nNumberOfBytesToRead);
         if (!file) return FALSE;
+        if (auto port = std::dynamic_pointer_cast<winapi::SerialPort>(file)) {
+            DWORD done = 0;
+            const bool ok = port->read(static_cast<char*>(lpBuffer), nNumberOfBytesToRead, done);
+            if (lpNumberOfBytesRead) *lpNumberOfBytesRead = done;
+            return ok;
+        }
         char* buffer = static_cast<char*>(lpBuffer);
         const uint64_t start = lpOverlapped ? overlappedOffset(lpOverlapped) : 0;
         DWORD done = 0;
@@ -106,6 +121,12 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
         auto file = transferFile(hFile, true, lpBuffer, nNumberOfBytesToWrite);
         if (!file) return FALSE;
+        if (auto port = std::dynamic_pointer_cast<winapi::SerialPort>(file)) {
+            DWORD done = 0;
+            const bool ok = port->write(static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite, done);
+            if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
+            return ok;
+        }
         if (nNumberOfBytesToWrite) file->noteChange();
         const char* buffer = static_cast<const char*>(lpBuffer);
         const uint64_t start = lpOverlapped ? overlappedOffset(lpOverlapped) : 0;
@@ -217,6 +238,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
+        if (auto port = std::dynamic_pointer_cast<winapi::SerialPort>(file)) return port->drain();
         if (::fsync(file->fd()) != 0) {
             SetLastError(ioError(errno));
             return FALSE;
