@@ -1,0 +1,67 @@
+// The region page's phonebook files: the deployed sample, the field rules of the access number
+// lines, and the texts stored for the chosen number.
+#include "phonebook_files.h"
+
+#include "testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string writeFile(const std::string& dir, const char* name, const std::string& text) {
+    const std::string path = dir + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+TEST(Phonebook, TheDeployedSampleListsRegionsWithTheirNumbers) {
+    const std::string dir = std::string(LUMORA_WIZARD_DEPLOY) + "/";
+    CPhonebook book;
+    ASSERT_TRUE(book.load((dir + "lumora.pbr").c_str(), (dir + "lumora.pbk").c_str()));
+    ASSERT_EQ(book.regions().size(), 3u);
+    EXPECT_EQ(book.regions()[0].code, "1");
+    EXPECT_EQ(book.regions()[1].name, "S\xFC" "d");
+    EXPECT_EQ(book.regions()[2].code, "3");
+    const Region& south = book.regions()[1];
+    ASSERT_EQ(south.numbers.size(), 2u);
+    const std::string line = accessNumberListText(south.numbers[0]);
+    EXPECT_EQ(line, "M\xFCnchen\t+49 (89) 19233003");
+    std::string popName, popNumber;
+    splitAccessNumberLine(line, popName, popNumber);
+    EXPECT_EQ(popName, "M\xFCnchen");
+    EXPECT_EQ(popNumber, "+49 (89) 19233003");
+}
+
+TEST(Phonebook, AccessNumberFieldsCountOnlyWithTheirCommaAndUnknownRegionsAreDropped) {
+    const std::string dir = lumora_test::scratchDir();
+    // Line feeds without carriage returns keep the names whole.
+    const std::string regions = writeFile(dir, "t.pbr", "Kopf\nEins\nZwei\nDrei");
+    const std::string numbers = writeFile(
+        dir, "t.pbk",
+        "1,49,2,Muenchen,89,123456,\r\n2,49,2,Augsburg,821,654321\r\n3,49,9,Nirgendwo,1,2,\r\n"
+        "4,49,3,Berlin,30,111,extra,fields\r\n");
+    CPhonebook book;
+    ASSERT_TRUE(book.load(regions.c_str(), numbers.c_str()));
+    ASSERT_EQ(book.regions().size(), 3u);
+    EXPECT_EQ(book.regions()[0].name, "Eins");
+    EXPECT_EQ(book.regions()[2].name, "Drei");
+    const Region& two = book.regions()[1];
+    ASSERT_EQ(two.numbers.size(), 2u);
+    EXPECT_EQ(accessNumberText(two.numbers[0]), "+49 (89) 123456");
+    EXPECT_EQ(two.numbers[0].city, "Muenchen");
+    EXPECT_EQ(two.numbers[1].localNumber, "");  // no comma after it
+    ASSERT_EQ(book.regions()[2].numbers.size(), 1u);
+    EXPECT_EQ(book.regions()[2].numbers[0].localNumber, "111");
+    EXPECT_TRUE(book.regions()[0].numbers.empty());
+
+    CPhonebook missing;
+    EXPECT_FALSE(missing.load(regions.c_str(), (dir + "fehlt.pbk").c_str()));
+    EXPECT_TRUE(missing.regions().empty());
+}
+
+}  // namespace
