@@ -81,8 +81,9 @@ TEST(BrowserDetection, InternetExplorerChoicesFollowTheCode) {
     EXPECT_EQ(state(16), "C-i");
 }
 
-TEST(BrowserDetection, NetscapeVersionsAtTheCaptionBoundariesAlsoUnderADecimalCommaLocale) {
-    // The wizard's toolkit may switch the process to the user's locale.
+TEST(BrowserDetection, NetscapeVersionsAtTheCaptionBoundaries) {
+    // The wizard's toolkit may switch the process to the user's locale (where the machine has a
+    // German one, the versions must still read with their dots).
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
     lumora_test::setMachineText(kNetscapeKey, "CurrentVersion", "4.75 (de)");
     char text[64];
