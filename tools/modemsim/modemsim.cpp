@@ -4,7 +4,7 @@
 // made is removed again.
 //
 //   modemsim [--answer ok|f-only|one-byte|silent|error] [--echo] [--prefix DIR --port N]
-//            [--log FILE]
+//            [--log FILE] [--exit-after SECONDS]
 //
 //   ok        every AT command gets "\r\nOK\r\n" (a modem that knows "AT&F1")
 //   f-only    "AT&F1" gets "\r\nERROR\r\n", every other command OK (an older modem)
@@ -12,7 +12,8 @@
 //   silent    nothing is answered
 //   error     every command gets "\r\nERROR\r\n"
 //
-// --log appends each command received, one a line, as it arrives.
+// --log appends each command received, one a line, as it arrives. --exit-after ends the simulator
+// by itself (for a starter that cannot signal it).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -76,7 +77,7 @@ bool writeAll(int fd, const std::string& data) {
 int usage() {
     std::fprintf(stderr,
                  "usage: modemsim [--answer ok|f-only|one-byte|silent|error] [--echo]\n"
-                 "                [--prefix DIR --port N] [--log FILE]\n");
+                 "                [--prefix DIR --port N] [--log FILE] [--exit-after SECONDS]\n");
     return 2;
 }
 
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     bool echo = false;
     std::string prefix, logPath;
     int port = 0;
+    long exitAfter = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--answer" && i + 1 < argc) {
@@ -98,6 +100,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--port" && i + 1 < argc) {
             port = std::atoi(argv[++i]);
             if (port < 1 || port > 256) return usage();
+        } else if (arg == "--exit-after" && i + 1 < argc) {
+            exitAfter = std::atol(argv[++i]);
+            if (exitAfter <= 0) return usage();
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else {
@@ -148,9 +153,11 @@ int main(int argc, char** argv) {
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGHUP, &sa, nullptr);
+    ::sigaction(SIGALRM, &sa, nullptr);
 
     std::printf("%s\n", slave.c_str());
     std::fflush(stdout);
+    if (exitAfter) ::alarm(static_cast<unsigned>(exitAfter));
 
     std::string line;
     while (!g_stop) {

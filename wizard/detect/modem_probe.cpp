@@ -71,16 +71,19 @@ bool isSerialPortListed(int port) {
     char name[16];
     std::snprintf(name, sizeof name, "COM%d", port);
     bool listed = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    for (int i = 0; !listed && i <= 9; ++i) {
-        char valueName[16];
-        std::snprintf(valueName, sizeof valueName, "Serial%d", i);
+    // Windows 9x names the values after the ports; NT names them after the devices
+    // ("\Device\Serial0" = "COM1") and older drivers "Serial0": a value of any name whose data is
+    // the port lists it.
+    for (DWORD i = 0; !listed; ++i) {
+        char valueName[256];
+        DWORD nameLength = sizeof valueName;
         char data[256] = {};
         DWORD size = sizeof data - 1;
         DWORD type = 0;
-        if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                             &size) == ERROR_SUCCESS &&
-            type == REG_SZ)
-            listed = lstrcmpiA(data, name) == 0;
+        const LONG result = RegEnumValueA(key, i, valueName, &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(data), &size);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result == ERROR_SUCCESS && type == REG_SZ) listed = lstrcmpiA(data, name) == 0;
     }
     RegCloseKey(key);
     return listed;

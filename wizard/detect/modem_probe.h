@@ -16,5 +16,5 @@ using ProbeStep = std::function<void(int port)>;
 int probeModemPorts(const ProbeStep& step, std::string& acceptedCommand);
 
 // Whether "COM<port>" is listed under HKEY_LOCAL_MACHINE "Hardware\DeviceMap\Serialcomm", by a
-// value of that name or as the data of one of the values "Serial0" to "Serial9".
+// value of that name or as the data of a value ("Serial0", or NT's "\Device\Serial0").
 bool isSerialPortListed(int port);
