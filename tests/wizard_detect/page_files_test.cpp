@@ -1,5 +1,6 @@
-// The region page's phonebook files: the deployed sample, the field rules of the access number
-// lines, and the texts stored for the chosen number.
+// The files the wizard's pages read: the region page's phonebook (the deployed sample, the field
+// rules of the access number lines, the texts stored for the chosen number) and the licence text.
+#include "licence_text.h"
 #include "phonebook_files.h"
 
 #include "testenv.h"
@@ -62,6 +63,29 @@ TEST(Phonebook, AccessNumberFieldsCountOnlyWithTheirCommaAndUnknownRegionsAreDro
     CPhonebook missing;
     EXPECT_FALSE(missing.load(regions.c_str(), (dir + "fehlt.pbk").c_str()));
     EXPECT_TRUE(missing.regions().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LicenceText, ALongLicenceIsReadWholeWithEditControlLineEnds) {
+    const std::string dir = lumora_test::scratchDir();
+    std::string licence, shown;
+    for (int i = 0; i < 4000; ++i) {
+        const std::string paragraph = "Paragraph " + std::to_string(i) + ": Nutzungsbedingungen";
+        licence += paragraph + "\n";
+        shown += paragraph + "\r\n";
+    }
+    licence += "Ende\r\n";
+    shown += "Ende\r\n";
+    const std::string path = writeFile(dir, "lizenz.txt", licence);
+    std::string text;
+    ASSERT_TRUE(readLicenceText(path.c_str(), text));
+    EXPECT_GT(text.size(), 64u * 1024);
+    EXPECT_TRUE(text == shown);
+    EXPECT_FALSE(readLicenceText((dir + "fehlt.txt").c_str(), text));
+    EXPECT_TRUE(text.empty());
 }
 
 }  // namespace
