@@ -4,6 +4,7 @@
 #include "standard_modem.h"
 
 #include "machine_registry.h"
+#include "run_program.h"
 #include "testenv.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,10 @@ TEST(StandardModem, OnWindows98TheScriptsModemIsPreparedListedAndRemovedAgain) {
     CDialDevices devices;
     ASSERT_TRUE(devices.bind());
     EXPECT_TRUE(hasName(devices, "Beispiel-Standard-Modem"));
+    // "Eigenschaften" on the device list page: the settings program shows the modem's port.
+    const auto shown = lumora_test::runProgram("modcfg", {"0", "Beispiel-Standard-Modem"}, {"DISPLAY="});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.err.find("Anschluss: COM3"), std::string::npos) << shown.err;
 
     EXPECT_TRUE(removeStandardModem(devices));
     EXPECT_EQ(machineText(kClassKey, "AttachedTo"), "<no key>");
