@@ -1,9 +1,11 @@
-// The dial devices, the ISDN look-ups and the standard modem entries, through the real
-// remote-access library and the real registry editor started as a process.
+// The dial devices, the ISDN look-ups, the standard modem entries and the repeated search, through
+// the real remote-access library, the real registry editor and a simulated modem as processes.
+#include "device_search.h"
 #include "dial_devices.h"
 #include "standard_modem.h"
 
 #include "machine_registry.h"
+#include "modem_sim.h"
 #include "run_program.h"
 #include "testenv.h"
 
@@ -130,6 +132,43 @@ TEST_F(IsdnLookups, TheListFileNamesTheIsdnDeviceAndPrefixesFindDevices) {
     ASSERT_TRUE(devices.findDeviceByPrefix("Analog", fullName, type));
     EXPECT_EQ(fullName, "Analoges Modem");
     EXPECT_EQ(type, "modem");
+}
+
+}  // namespace
+
+namespace {
+
+// The device choice page's repeated search on Windows 98: a modem found prepares the standard
+// modem for its port; once the modem is gone, the next search removes it again.
+TEST(RepeatSearch, TheStandardModemFollowsTheModemFound) {
+    setWindowsVersion("98");
+    enterFolderWith({"mdm.reg", "isdndevs.dat"});
+    lumora_test::setMachineText("System\\Lumora\\RasDevices", "ISDN-Karte PCI", "isdn");
+    CDialDevices devices;
+    ASSERT_TRUE(devices.bind());
+    int steps = 0;
+    {
+        ModemSim modem(2, "ok");
+        ASSERT_TRUE(modem.running());
+        const ModemSearchResult found =
+            repeatModemSearch(devices, [&](int) { ++steps; }, "Beispiel-Standard-Modem");
+        EXPECT_EQ(found.port, 2);
+        EXPECT_EQ(found.acceptedCommand, "&F1");
+        EXPECT_EQ(found.modem, StandardModemResult::Prepared);
+        EXPECT_EQ(steps, 2);
+    }
+    EXPECT_EQ(machineText(kClassKey, "AttachedTo"), "COM2");
+    devices.rebuild();
+    EXPECT_TRUE(hasName(devices, "Beispiel-Standard-Modem"));
+    std::string isdn;
+    EXPECT_EQ(deviceFindingIndex(true, devices.findListedIsdnDevice(isdn)), 0);
+
+    const ModemSearchResult none = repeatModemSearch(devices, nullptr, "Beispiel-Standard-Modem");
+    EXPECT_EQ(none.port, 0);
+    EXPECT_EQ(machineText(kClassKey, "AttachedTo"), "<no key>");
+    EXPECT_FALSE(hasName(devices, "Beispiel-Standard-Modem"));
+    EXPECT_EQ(deviceFindingIndex(false, devices.findListedIsdnDevice(isdn)), 1);
+    EXPECT_EQ(deviceFindingIndex(false, false), 3);
 }
 
 }  // namespace
