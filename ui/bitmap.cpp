@@ -27,7 +27,7 @@ struct Header {
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
 
 // Run-length encoded pixels into an index image (rows bottom-up as stored); false when the
-// stream runs past the data or the image.
+// stream runs past the data or the image, or ends without its end mark.
 bool decodeRle(const std::uint8_t* p, std::size_t size, int width, int height, bool four,
                std::vector<std::uint8_t>& indices) {
     indices.assign(static_cast<std::size_t>(width) * height, 0);
@@ -65,7 +65,7 @@ bool decodeRle(const std::uint8_t* p, std::size_t size, int width, int height, b
         }
         if (y > height) return false;
     }
-    return true;  // a stream without its end mark ends where the data ends
+    return false;  // no end mark: the bitmap was cut short
 }
 
 }  // namespace
