@@ -108,7 +108,8 @@ public:
 
     // Presses a button, check box or radio button as a click of the user does.
     virtual void press(int id) = 0;
-    // Ends the dialog: a modal one returns `result`, a modeless one destroys its window.
+    // Ends the dialog: a modal one returns `result`, a modeless one destroys its window (hwnd()
+    // becomes null); a sheet's page ends its sheet.
     virtual void end(int result) = 0;
 };
 

@@ -163,6 +163,12 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
     key("Return", IDCANCEL);  // on a push button: that button
     EXPECT_TRUE(pumpUntil([&] { return h.commands.size() == 4; }));
     EXPECT_EQ(h.commands.back(), IDCANCEL);
+    // Ended, a modeless dialog's window is gone, as on Windows.
+    HWND hwnd = d->hwnd();
+    ASSERT_TRUE(IsWindow(hwnd));
+    d->end(IDCANCEL);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(d->hwnd(), nullptr);
 }
 
 }  // namespace

@@ -73,6 +73,10 @@ TEST(Win32Dialogs, ControlsAreTheSystemsAtTheRectanglesWindowsMapsTheirDialogUni
             EXPECT_EQ(rgb, dialog_test::kPaletteColours[y * 4 + x]) << x << "," << y;
         }
     ReleaseDC(dialog, dc);
+    // Ended, a modeless dialog's window is gone.
+    d->end(IDCANCEL);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(d->hwnd(), nullptr);
 }
 
 // Types into the edit and presses the check box and OK as another program would: through the

@@ -12,6 +12,7 @@ bool startDialogs() { return gtk_init_check(nullptr, nullptr); }
 int runModal(const DialogTemplate& dialog, DialogHandler& handler, HWND) {
     if (!startDialogs()) return -1;
     gtk::GtkDialog d(dialog, handler, nullptr, nullptr);
+    d.setModal();
     if (!d.create()) return -1;
     gtk_window_set_modal(GTK_WINDOW(d.window()), TRUE);
     gtk_widget_show(d.window());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "sheet.h"
 #include "text.h"
 
 namespace ui::gtk {
@@ -554,13 +555,21 @@ void GtkDialog::press(int id) {
 }
 
 void GtkDialog::end(int result) {
+    if (sheet_) {  // a page ends with its sheet
+        sheet_->end(result);
+        return;
+    }
     if (ended_) return;
     ended_ = true;
     result_ = result;
     handler_.onEnd(*this, result);
     if (window_) gtk_widget_hide(window_);
-    // Wakes a modal loop waiting for messages.
-    if (hwnd_) PostMessageA(hwnd_, WM_NULL, 0, 0);
+    if (modal_) {
+        PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the loop waiting for messages
+    } else {
+        destroyMessageWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
 }
 
 bool GtkDialog::isTabStop(const Control& c) {

@@ -30,6 +30,9 @@ public:
     // A dialog's own window (null for a page) and the widget holding the controls.
     GtkWidget* window() const { return window_; }
     GtkWidget* content() const { return content_; }
+    // A modal dialog keeps its window until its loop has returned; a modeless one loses it when
+    // it ends, as a destroyed window on Windows.
+    void setModal() { modal_ = true; }
     bool ended() const { return ended_; }
     int result() const { return result_; }
     // The keys a dialog handles itself: Tab, Enter, Escape. True when handled.
@@ -119,6 +122,7 @@ private:
     std::string caption_;
     std::vector<Control> controls_;
     int quiet_ = 0;
+    bool modal_ = false;
     bool ended_ = false;
     int result_ = 0;
 };

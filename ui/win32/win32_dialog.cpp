@@ -511,6 +511,10 @@ void Win32Dialog::press(int id) {
 }
 
 void Win32Dialog::end(int result) {
+    if (sheet_) {  // a page ends with its sheet
+        sheet_->end(result);
+        return;
+    }
     if (ended_ || !hwnd_) return;
     ended_ = true;
     handler_.onEnd(*this, result);
