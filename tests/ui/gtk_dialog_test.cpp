@@ -11,6 +11,7 @@
 
 #include "dialog_support.h"
 #include "gtk_dialog.h"
+#include "gtk_sheet.h"
 #include "testenv.h"
 #include "xvfb.h"
 
@@ -33,6 +34,18 @@ public:
 Display* display = static_cast<Display*>(testing::AddGlobalTestEnvironment(new Display));
 
 GtkWidget* toplevel(ui::Dialog& d) { return dynamic_cast<ui::gtk::GtkDialog&>(d).window(); }
+
+// For a look at it: build/linux/screenshots/NAME.png.
+void screenshot(GtkWidget* window, const char* name) {
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(window), &width, &height);
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(window), 0, 0, width, height);
+    if (!shot) return;
+    const std::string dir = lumora_test::binaryDir() + "../screenshots";
+    g_mkdir_with_parents(dir.c_str(), 0755);
+    gdk_pixbuf_save(shot, (dir + "/" + name + ".png").c_str(), "png", nullptr, nullptr);
+    g_object_unref(shot);
+}
 
 class Quiet : public ui::DialogHandler {};
 
@@ -69,13 +82,7 @@ TEST(GtkDialogs, ControlsTakeThePixelRectanglesOfTheirDialogUnitsAndBitmapsTheir
     EXPECT_EQ(width, 385);   // 220 * 7 / 4
     EXPECT_EQ(height, 244);  // 150 * 13 / 8, rounded
 
-    // For a look at it: build/linux/screenshots/dialog_every_control.png.
-    if (GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(window), 0, 0, width, height)) {
-        const std::string dir = lumora_test::binaryDir() + "../screenshots";
-        g_mkdir_with_parents(dir.c_str(), 0755);
-        gdk_pixbuf_save(shot, (dir + "/dialog_every_control.png").c_str(), "png", nullptr, nullptr);
-        g_object_unref(shot);
-    }
+    screenshot(window, "dialog_every_control");
 
     // Each bitmap pixel covers a quarter of the picture's width and half its height; their
     // centres on the screen show the colour table's entries.
@@ -107,6 +114,14 @@ bool xdotool(std::vector<std::string> args) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Gives the window the X server's keyboard focus; its X window id for xdotool.
+std::string focusWindow(GtkWidget* window) {
+    const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(window)));
+    settle();  // the server has mapped the window
+    if (!xdotool({"windowfocus", "--sync", xid})) return "";
+    return pumpUntil([&] { return gtk_window_is_active(GTK_WINDOW(window)); }) ? xid : "";
+}
+
 class Keys : public ui::DialogHandler {
 public:
     bool onCommand(ui::Dialog&, int id, ui::CommandEvent event) override {
@@ -125,7 +140,7 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
         {
             {IDOK, ControlClass::DefaultButton, "OK", {50, 60, 50, 14}},
             {10, ControlClass::Edit, "", {7, 7, 100, 12}},
-            {-1, ControlClass::StaticText, "Hinweis", {7, 22, 100, 8}},
+            {-1, ControlClass::StaticText, "&Hinweis", {7, 22, 100, 8}},
             {30, ControlClass::CheckBox, "&Merken", {7, 34, 100, 10}},
             {31, ControlClass::CheckBox, "Gesperrt", {7, 46, 100, 10}, ui::kDisabled},
             {IDCANCEL, ControlClass::PushButton, "Abbrechen", {104, 60, 50, 14}},
@@ -135,10 +150,8 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
     ASSERT_TRUE(d);
     GtkWidget* window = toplevel(*d);
     ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(window); }));
-    const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(window)));
-    settle();  // the server has mapped the window
-    ASSERT_TRUE(xdotool({"windowfocus", "--sync", xid}));
-    ASSERT_TRUE(pumpUntil([&] { return gtk_window_is_active(GTK_WINDOW(window)); }));
+    const std::string xid = focusWindow(window);
+    ASSERT_FALSE(xid.empty());
     // The first tab stop has the focus when the dialog opens.
     EXPECT_EQ(d->focusedControl(), IDOK);
 
@@ -159,6 +172,9 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
     EXPECT_TRUE(pumpUntil([&] { return h.commands.size() == 3; }));
     EXPECT_EQ(h.commands, (std::vector<int>{IDOK, IDCANCEL, 30}));
     EXPECT_TRUE(d->checked(30));
+    d->setFocus(IDOK);
+    key("alt+h", 30);  // a label's mnemonic: the control after it, which it does not press
+    EXPECT_TRUE(d->checked(30));
     d->setFocus(IDCANCEL);
     key("Return", IDCANCEL);  // on a push button: that button
     EXPECT_TRUE(pumpUntil([&] { return h.commands.size() == 4; }));
@@ -169,6 +185,70 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
     d->end(IDCANCEL);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(d->hwnd(), nullptr);
+}
+
+class KeyPage : public ui::PageHandler {
+public:
+    bool onSetActive(ui::Sheet& s, ui::Dialog&) override {
+        s.showButton(ui::WizardButton::Back, false);
+        s.showButton(ui::WizardButton::Help, false);
+        s.setDefaultButton(ui::WizardButton::Next);
+        return true;
+    }
+    int onWizardNext(ui::Sheet&, ui::Dialog&) override {
+        log.push_back("next");
+        return ui::kStay;
+    }
+    bool onQueryCancel(ui::Sheet&, ui::Dialog&) override {
+        log.push_back("cancel");
+        return false;
+    }
+    std::vector<std::string> log;
+};
+
+TEST(GtkDialogs, OnASheetTabWalksThePageThenTheButtonsEnterPressesTheDefaultEscapeAsksToCancel) {
+    ASSERT_TRUE(display->started && ui::startDialogs());
+    using ui::ControlClass;
+    const ui::DialogTemplate page{
+        601, "Ger\xe4t", 220, 90, "DejaVu Sans", 8,
+        {
+            {-1, ControlClass::StaticText, "Bitte w\xe4hlen Sie das Ger\xe4t f\xfcr die Verbindung:", {7, 7, 200, 20}},
+            {10, ControlClass::Edit, "ISDN-Karte", {7, 30, 150, 12}},
+            {30, ControlClass::CheckBox, "&Merken", {7, 48, 100, 10}},
+        }};
+    KeyPage handler;
+    ui::SheetTemplate t;
+    t.caption = "Einrichtung";
+    t.buttonTexts = {"< &Zur\xfc" "ck", "&Weiter >", "&Fertig stellen", "Abbrechen", "Hilfe"};
+    t.pages = {{&page, &handler}};
+    auto sheet = ui::createSheet(t);
+    ASSERT_TRUE(sheet);
+    GtkWidget* window = dynamic_cast<ui::gtk::GtkSheet&>(*sheet).window();
+    ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(window); }));
+    const std::string xid = focusWindow(window);
+    ASSERT_FALSE(xid.empty());
+    screenshot(window, "dialog_wizard_sheet");
+    ui::Dialog& p = sheet->page(0);
+    p.setFocus(10);
+    auto key = [&](const char* name) {
+        ASSERT_TRUE(xdotool({"key", "--window", xid, name}));
+        settle(100);
+    };
+    key("Tab");
+    EXPECT_EQ(p.focusedControl(), 30);
+    key("Tab");  // Next (Back is hidden)
+    EXPECT_EQ(p.focusedControl(), -1);
+    key("Tab");  // Cancel
+    key("Return");  // presses the focused Cancel
+    key("shift+Tab");
+    key("shift+Tab");
+    EXPECT_EQ(p.focusedControl(), 30);
+    key("Return");  // on the check box: the default button, Next
+    key("Escape");
+    key("alt+m");  // the check box's mnemonic presses it
+    EXPECT_TRUE(pumpUntil([&] { return handler.log.size() == 3; }));
+    EXPECT_EQ(handler.log, (std::vector<std::string>{"cancel", "next", "cancel"}));
+    EXPECT_TRUE(p.checked(30));
 }
 
 }  // namespace

@@ -89,6 +89,20 @@ bool GtkDialog::create() {
         if (spec.flags & kHidden) gtk_widget_hide(c.outer);
         if (spec.flags & kDisabled) gtk_widget_set_sensitive(c.outer, FALSE);
     }
+    // A label's mnemonic moves the focus to the control after it (and presses nothing), as in a
+    // Windows dialog.
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].spec->kind != ControlClass::StaticText) continue;
+        for (size_t j = i + 1; j < controls_.size(); ++j) {
+            const ControlClass kind = controls_[j].spec->kind;
+            if (kind == ControlClass::StaticText || kind == ControlClass::GroupBox ||
+                kind == ControlClass::ProgressBar || kind == ControlClass::Picture)
+                continue;
+            g_object_set_data(G_OBJECT(controls_[i].widget), "lumora-next", controls_[j].widget);
+            g_signal_connect(controls_[i].widget, "mnemonic-activate", G_CALLBACK(onLabelMnemonic), nullptr);
+            break;
+        }
+    }
     if (host_) gtk_fixed_put(GTK_FIXED(host_), content_, 0, 0);
     else gtk_widget_show(content_);
 
@@ -740,6 +754,12 @@ gboolean GtkDialog::onDrawPicture(GtkWidget* widget, cairo_t* cr, gpointer self)
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint(cr);
     cairo_restore(cr);
+    return TRUE;
+}
+
+gboolean GtkDialog::onLabelMnemonic(GtkWidget* label, gboolean, gpointer) {
+    if (auto* next = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(label), "lumora-next")))
+        gtk_widget_grab_focus(next);
     return TRUE;
 }
 

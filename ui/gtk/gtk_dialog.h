@@ -107,6 +107,7 @@ private:
     static void onSelectionChanged(GtkTreeSelection* selection, gpointer self);
     static void onRowActivated(GtkTreeView* view, GtkTreePath*, GtkTreeViewColumn*, gpointer self);
     static gboolean onDrawPicture(GtkWidget* widget, cairo_t* cr, gpointer self);
+    static gboolean onLabelMnemonic(GtkWidget* label, gboolean, gpointer);
     static gboolean onKey(GtkWidget*, GdkEventKey* key, gpointer self);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
 
