@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialog_support.h"
+#include "testenv.h"
 
 using dialog_test::pumpUntil;
 
@@ -228,6 +229,23 @@ TEST(Dialogs, EightBitBitmapsShowTheirOwnPaletteColours) {
         for (size_t size = 0; size < packed.size(); ++size)
             EXPECT_FALSE(ui::decodePackedBitmap(packed.data(), size, b)) << rle << " " << size;
     }
+    // As a .bmp file, read by its Windows path.
+    const std::vector<std::uint8_t> packed = dialog_test::paletteBitmap();
+    std::vector<std::uint8_t> file = {'B', 'M'};
+    const std::uint32_t size = static_cast<std::uint32_t>(14 + packed.size()), offset = 14 + 40 + 8 * 4;
+    for (std::uint32_t v : {size, 0u, offset})
+        for (int i = 0; i < 4; ++i) file.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    file.insert(file.end(), packed.begin(), packed.end());
+    const std::string path = lumora_test::scratchDir() + "Seitenbild.bmp";
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(h);
+    ui::Bitmap b;
+    ASSERT_TRUE(ui::loadBitmapFile(path, b));
+    EXPECT_EQ(b.pixel(3, 1), dialog_test::kPaletteColours[7]);
+    EXPECT_FALSE(ui::loadBitmapFile(path + ".fehlt", b));
 }
 
 }  // namespace

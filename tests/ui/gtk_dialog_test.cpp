@@ -60,7 +60,8 @@ TEST(GtkDialogs, ControlsTakeThePixelRectanglesOfTheirDialogUnitsAndBitmapsTheir
     d->setBitmap(90, bitmap);
     GtkWidget* window = toplevel(*d);
     ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(window); }));
-    settle();
+    // Laid out (on a loaded machine that may take a moment).
+    pumpUntil([&] { return d->controlRect(IDOK).right == 279; });
 
     // DejaVu Sans 8 pt at 96 dpi, a wide font: its letters average 7 pixels, its cell is 13 high.
     EXPECT_EQ(d->baseUnits().x, 7);
@@ -85,20 +86,27 @@ TEST(GtkDialogs, ControlsTakeThePixelRectanglesOfTheirDialogUnitsAndBitmapsTheir
     screenshot(window, "dialog_every_control");
 
     // Each bitmap pixel covers a quarter of the picture's width and half its height; their
-    // centres on the screen show the colour table's entries.
+    // centres on the screen show the colour table's entries (once the window has been drawn).
     const RECT picture = d->controlRect(90);
     const int cellWidth = (picture.right - picture.left) / 4, cellHeight = (picture.bottom - picture.top) / 2;
     GdkWindow* gdkWindow = gtk_widget_get_window(window);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) {
-            GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdkWindow, picture.left + x * cellWidth + cellWidth / 2,
-                                                         picture.top + y * cellHeight + cellHeight / 2, 1, 1);
-            ASSERT_TRUE(shot);
-            const guchar* p = gdk_pixbuf_get_pixels(shot);
-            const std::uint32_t colour = (std::uint32_t{p[0]} << 16) | (p[1] << 8) | p[2];
-            EXPECT_EQ(colour, dialog_test::kPaletteColours[y * 4 + x]) << x << "," << y;
-            g_object_unref(shot);
-        }
+    auto onScreen = [&] {
+        std::vector<std::uint32_t> colours;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdkWindow, picture.left + x * cellWidth + cellWidth / 2,
+                                                             picture.top + y * cellHeight + cellHeight / 2, 1, 1);
+                if (!shot) return std::vector<std::uint32_t>{};
+                const guchar* p = gdk_pixbuf_get_pixels(shot);
+                colours.push_back((std::uint32_t{p[0]} << 16) | (p[1] << 8) | p[2]);
+                g_object_unref(shot);
+            }
+        return colours;
+    };
+    const std::vector<std::uint32_t> palette(std::begin(dialog_test::kPaletteColours),
+                                             std::end(dialog_test::kPaletteColours));
+    pumpUntil([&] { return onScreen() == palette; });
+    EXPECT_EQ(onScreen(), palette);
 }
 
 // Runs xdotool with the display's server and waits for it.
@@ -230,25 +238,24 @@ TEST(GtkDialogs, OnASheetTabWalksThePageThenTheButtonsEnterPressesTheDefaultEsca
     screenshot(window, "dialog_wizard_sheet");
     ui::Dialog& p = sheet->page(0);
     p.setFocus(10);
-    auto key = [&](const char* name) {
-        ASSERT_TRUE(xdotool({"key", "--window", xid, name}));
-        settle(100);
-    };
+    // Keys reach the window in the order they are typed; where the focus is shows once they did.
+    auto key = [&](const char* name) { ASSERT_TRUE(xdotool({"key", "--window", xid, name})); };
+    auto focusOn = [&](int id) { return pumpUntil([&] { return p.focusedControl() == id; }); };
     key("Tab");
-    EXPECT_EQ(p.focusedControl(), 30);
+    EXPECT_TRUE(focusOn(30));
     key("Tab");  // Next (Back is hidden)
-    EXPECT_EQ(p.focusedControl(), -1);
-    key("Tab");  // Cancel
+    EXPECT_TRUE(focusOn(-1));
+    key("Tab");     // Cancel
     key("Return");  // presses the focused Cancel
     key("shift+Tab");
     key("shift+Tab");
-    EXPECT_EQ(p.focusedControl(), 30);
+    EXPECT_TRUE(focusOn(30));
     key("Return");  // on the check box: the default button, Next
     key("Escape");
     key("alt+m");  // the check box's mnemonic presses it
     EXPECT_TRUE(pumpUntil([&] { return handler.log.size() == 3; }));
     EXPECT_EQ(handler.log, (std::vector<std::string>{"cancel", "next", "cancel"}));
-    EXPECT_TRUE(p.checked(30));
+    EXPECT_TRUE(pumpUntil([&] { return p.checked(30); }));
 }
 
 }  // namespace
