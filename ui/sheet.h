@@ -43,7 +43,8 @@ public:
 class SheetHandler {
 public:
     virtual ~SheetHandler() = default;
-    // True when handled; an unhandled registered message is posted on to the active page.
+    // Registered and application (WM_APP and above) messages. True when handled; an unhandled
+    // registered message is posted on to the active page.
     virtual bool onMessage(Sheet&, UINT /*message*/, WPARAM, LPARAM, LRESULT& /*result*/) {
         return false;
     }

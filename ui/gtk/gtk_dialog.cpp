@@ -687,7 +687,8 @@ LRESULT GtkDialog::message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    if (msg >= WM_USER) {
+    // A page sees what a page of the Windows sheet sees: its sheet keeps WM_USER up to WM_APP.
+    if (msg >= WM_APP || (!sheet_ && msg >= WM_USER)) {
         LRESULT result = 0;
         if (handler_.onMessage(*this, msg, wParam, lParam, result)) return result;
     }

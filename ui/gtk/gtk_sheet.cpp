@@ -321,7 +321,8 @@ LRESULT GtkSheet::message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    if (msg >= WM_USER) {
+    // As on Windows, where WM_USER up to WM_APP belong to the sheet's own implementation.
+    if (msg >= WM_APP) {
         LRESULT result = 0;
         if (handler_ && handler_->onMessage(*this, msg, wParam, lParam, result)) return result;
         // Registered messages (from helpers, broadcast) are the active page's business.
