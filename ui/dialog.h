@@ -116,7 +116,8 @@ public:
 // False when the build's toolkit cannot show dialogs (no display).
 bool startDialogs();
 // Shows the dialog and runs the message loop until it ends; its result, or -1 when it could not
-// be made. `owner` is disabled meanwhile.
+// be made. `owner` is disabled meanwhile. A quit message ends it with 0 (and is posted again for
+// the loop outside).
 int runModal(const DialogTemplate& dialog, DialogHandler& handler, HWND owner = nullptr);
 // A shown modeless dialog; null when it could not be made. Destroying it destroys its window.
 std::unique_ptr<Dialog> createModeless(const DialogTemplate& dialog, DialogHandler& handler,

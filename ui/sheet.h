@@ -104,7 +104,7 @@ public:
 };
 
 // Runs the sheet until it ends; IDOK (Finish or end(IDOK)), IDCANCEL, or -1 when it could not be
-// made or no page would show.
+// made, no page would show or a quit message ended it (posted again for the loop outside).
 int runSheet(const SheetTemplate& sheet, SheetHandler* handler = nullptr, HWND owner = nullptr);
 // A shown modeless sheet; null when it could not be made.
 std::unique_ptr<Sheet> createSheet(const SheetTemplate& sheet, SheetHandler* handler = nullptr,

@@ -216,6 +216,37 @@ TEST(Dialogs, RegisteredMessagesToTheSheetReachTheActivePageAndTimersReachTheirP
     EXPECT_EQ(second.timers, (std::vector<int>{5}));
 }
 
+class Quitting : public ui::PageHandler {
+public:
+    void onInit(ui::Dialog&) override { PostQuitMessage(5); }
+    void onEnd(ui::Dialog&, int) override { ended = true; }
+    bool ended = false;
+};
+
+TEST(Dialogs, AQuitMessageEndsAModalDialogOrSheetAndReachesTheLoopOutside) {
+    ASSERT_TRUE(ui::startDialogs());
+    auto quitWaiting = [] {
+        MSG msg;
+        bool quit = false;
+        // What the dialog left besides the quit message does not matter here.
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_QUIT) quit = msg.wParam == 5;
+        return quit;
+    };
+    Quitting dialog;
+    EXPECT_EQ(ui::runModal(page(701, "Beenden"), dialog), 0);
+    EXPECT_FALSE(dialog.ended);
+    EXPECT_TRUE(quitWaiting());
+
+    Quitting first;
+    const ui::DialogTemplate p = page(702, "Beenden");
+    ui::SheetTemplate t;
+    t.caption = "Beenden";
+    t.pages = {{&p, &first}};
+    EXPECT_EQ(ui::runSheet(t), -1);
+    EXPECT_TRUE(quitWaiting());
+}
+
 TEST(Dialogs, EightBitBitmapsShowTheirOwnPaletteColours) {
     for (bool rle : {false, true}) {
         const std::vector<std::uint8_t> packed = dialog_test::paletteBitmap(rle);

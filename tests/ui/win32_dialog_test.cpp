@@ -108,6 +108,49 @@ TEST(Win32Dialogs, ButtonsPressedWithBmClickReachTheHandler) {
     EXPECT_EQ(h.seen, (std::vector<std::string>{"\xc4rger", "checked"}));
 }
 
+class Keys : public ui::DialogHandler {
+public:
+    bool onCommand(ui::Dialog&, int id, ui::CommandEvent event) override {
+        if (event == ui::CommandEvent::Clicked) commands.push_back(id);
+        return true;  // stays open for the next key
+    }
+    std::vector<int> commands;
+};
+
+TEST(Win32Dialogs, AModelessDialogsKeysWorkThroughTheMessageLoop) {
+    ASSERT_TRUE(ui::startDialogs());
+    using ui::ControlClass;
+    const ui::DialogTemplate keys{
+        400, "Tasten", 160, 80, "MS Sans Serif", 8,
+        {
+            {IDOK, ControlClass::DefaultButton, "OK", {50, 60, 50, 14}},
+            {10, ControlClass::Edit, "", {7, 7, 100, 12}},
+            {-1, ControlClass::StaticText, "Hinweis", {7, 22, 100, 8}},
+            {30, ControlClass::CheckBox, "&Merken", {7, 34, 100, 10}},
+            {31, ControlClass::CheckBox, "Gesperrt", {7, 46, 100, 10}, ui::kDisabled},
+            {IDCANCEL, ControlClass::PushButton, "Abbrechen", {104, 60, 50, 14}},
+        }};
+    Keys h;
+    auto d = ui::createModeless(keys, h);
+    ASSERT_TRUE(d);
+    SetForegroundWindow(d->hwnd());
+    d->setFocus(10);
+    ASSERT_TRUE(pumpUntil([&] { return d->focusedControl() == 10; }));
+    // Keys go to the control with the focus; the loop hands them to the dialog first.
+    auto key = [&](WPARAM vk) { PostMessageA(GetFocus(), WM_KEYDOWN, vk, 0); };
+    key(VK_TAB);
+    EXPECT_TRUE(pumpUntil([&] { return d->focusedControl() == 30; }));
+    key(VK_TAB);  // past the disabled box
+    EXPECT_TRUE(pumpUntil([&] { return d->focusedControl() == IDCANCEL; }));
+    d->setFocus(30);
+    ASSERT_TRUE(pumpUntil([&] { return d->focusedControl() == 30; }));
+    key(VK_RETURN);  // on a check box: the default button
+    EXPECT_TRUE(pumpUntil([&] { return h.commands.size() == 1; }));
+    key(VK_ESCAPE);
+    EXPECT_TRUE(pumpUntil([&] { return h.commands.size() == 2; }));
+    EXPECT_EQ(h.commands, (std::vector<int>{IDOK, IDCANCEL}));
+}
+
 class Page : public ui::PageHandler {
 public:
     explicit Page(bool refuses) : refuses_(refuses) {}

@@ -30,8 +30,9 @@ int runModal(const DialogTemplate& dialog, DialogHandler& handler, HWND owner) {
     gtk_window_set_modal(GTK_WINDOW(d.window()), TRUE);
     keepAbove(d.window(), owner);
     gtk_widget_show(d.window());
-    // A quit message ends the dialog as Cancel would; the loop outside sees the quit again.
-    if (!gtk::runModalLoop([&] { return d.ended(); }) && !d.ended()) d.end(IDCANCEL);
+    // A quit message ends the dialog with 0, as the system's dialog loop does; the loop outside
+    // gets the quit message again.
+    if (!gtk::runModalLoop([&] { return d.ended(); }) && !d.ended()) return 0;
     return d.result();
 }
 
@@ -55,7 +56,8 @@ int runSheet(const SheetTemplate& sheet, SheetHandler* handler, HWND owner) {
     gtk_window_set_modal(GTK_WINDOW(s.window()), TRUE);
     keepAbove(s.window(), owner);
     gtk_widget_show(s.window());
-    if (!gtk::runModalLoop([&] { return s.ended(); }) && !s.ended()) s.end(IDCANCEL);
+    // A quit message ends the sheet with -1, as the system's sheet does.
+    if (!gtk::runModalLoop([&] { return s.ended(); }) && !s.ended()) return -1;
     return s.result();
 }
 

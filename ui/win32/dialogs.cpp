@@ -21,6 +21,9 @@ int runModal(const DialogTemplate& dialog, DialogHandler& handler, HWND owner) {
     const INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), d.resource(), owner,
                                               &win32::Win32Dialog::dialogProc, reinterpret_cast<LPARAM>(&d));
     d.detach();
+    // Not ended by the dialog: a quit message ended the system's loop, whose answer (IDOK) would
+    // read as the user's.
+    if (r != -1 && !d.ended()) return 0;
     return static_cast<int>(r);
 }
 

@@ -34,6 +34,8 @@ public:
     static INT_PTR CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // Forgets the window (after DestroyWindow or the end of a modal run).
     void detach() { hwnd_ = nullptr; }
+    // Whether end() ended it (a quit message ends the system's dialog loop without).
+    bool ended() const { return ended_; }
     // The dialog of this process behind a window, or null.
     static Win32Dialog* ofWindow(HWND hwnd);
     // A modeless dialog takes its keyboard messages; true when one did.

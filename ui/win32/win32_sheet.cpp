@@ -67,7 +67,8 @@ int Win32Sheet::run(HWND owner) {
     const INT_PTR r = PropertySheetA(&h);
     hwnd_ = nullptr;
     for (auto& page : pages_) page->detach();
-    if (r < 0 || active_ < 0) return -1;
+    // Neither finished nor cancelled: a quit message ended the sheet's loop.
+    if (r < 0 || active_ < 0 || (!decided_ && !ending_)) return -1;
     const int result = ending_ ? endResult_ : (r > 0 ? IDOK : IDCANCEL);
     ended_ = true;
     if (handler_) handler_->onEnd(*this, result);

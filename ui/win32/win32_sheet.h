@@ -38,7 +38,10 @@ public:
     void attach(HWND sheetWindow);
     void activated(int index) { active_ = index; }
     bool ending() const { return ending_; }
-    void outcome(int result) { outcome_ = result; }
+    void outcome(int result) {
+        outcome_ = result;
+        decided_ = true;
+    }
 
     HWND hwnd() const override { return hwnd_; }
     void setCaption(const std::string& caption) override;
@@ -76,6 +79,7 @@ private:
     bool ending_ = false;
     int endResult_ = IDCANCEL;
     int outcome_ = IDCANCEL;
+    bool decided_ = false;  // Finish or Cancel went ahead
     bool ended_ = false;
 };
 
