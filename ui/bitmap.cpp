@@ -176,12 +176,14 @@ bool decodeBitmapFile(const std::uint8_t* data, std::size_t size, Bitmap& out) {
     return decodePackedBitmap(packed.data(), packed.size(), out);
 }
 
-bool loadBitmapFile(const std::string& path, Bitmap& out) {
-    // CreateFileA resolves the Windows path (a prefix path on Linux).
+namespace {
+
+// The bytes of a file named by a Windows path (CreateFileA resolves it, a prefix path on Linux);
+// false when it cannot be read or is beyond any picture's size.
+bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
     DWORD got = 0;
     bool ok = true;
@@ -193,7 +195,42 @@ bool loadBitmapFile(const std::string& path, Bitmap& out) {
         }
     }
     CloseHandle(file);
-    return ok && decodeBitmapFile(bytes.data(), bytes.size(), out);
+    return ok;
+}
+
+}  // namespace
+
+bool loadBitmapFile(const std::string& path, Bitmap& out) {
+    std::vector<std::uint8_t> bytes;
+    return readFile(path, bytes) && decodeBitmapFile(bytes.data(), bytes.size(), out);
+}
+
+bool decodeIconFile(const std::uint8_t* data, std::size_t size, Bitmap& out) {
+    if (!data || size < 6 || readLe(data, 2) != 0 || readLe(data + 2, 2) != 1) return false;
+    const std::size_t count = readLe(data + 4, 2);
+    if (size < 6 + count * 16) return false;
+    Bitmap best;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* entry = data + 6 + i * 16;
+        const std::size_t bytes = readLe(entry + 8, 4), offset = readLe(entry + 12, 4);
+        if (offset > size || bytes > size - offset || bytes < 40) continue;
+        // An image is a packed bitmap whose height counts its mask too.
+        std::vector<std::uint8_t> image(data + offset, data + offset + bytes);
+        const std::int32_t height = static_cast<std::int32_t>(readLe(image.data() + 8, 4)) / 2;
+        for (int b = 0; b < 4; ++b) image[8 + b] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) >> (8 * b));
+        Bitmap candidate;
+        if (decodePackedBitmap(image.data(), image.size(), candidate) &&
+            candidate.width * candidate.height > best.width * best.height)
+            best = std::move(candidate);
+    }
+    if (best.empty()) return false;
+    out = std::move(best);
+    return true;
+}
+
+bool loadIconFile(const std::string& path, Bitmap& out) {
+    std::vector<std::uint8_t> bytes;
+    return readFile(path, bytes) && decodeIconFile(bytes.data(), bytes.size(), out);
 }
 
 }  // namespace ui

@@ -26,5 +26,9 @@ bool decodePackedBitmap(const std::uint8_t* data, std::size_t size, Bitmap& out)
 bool decodeBitmapFile(const std::uint8_t* data, std::size_t size, Bitmap& out);
 // Reads and decodes a .bmp file named by a Windows path.
 bool loadBitmapFile(const std::string& path, Bitmap& out);
+// The largest image of an icon file's bytes (.ico with device-independent images; its mask is
+// not applied).
+bool decodeIconFile(const std::uint8_t* data, std::size_t size, Bitmap& out);
+bool loadIconFile(const std::string& path, Bitmap& out);
 
 }  // namespace ui

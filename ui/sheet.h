@@ -67,6 +67,7 @@ struct SheetTemplate {
     int startPage = 0;
     bool titleBar = true;
     bool topmost = false;
+    Bitmap icon;  // the window's icon; none when empty
 };
 
 class Sheet {

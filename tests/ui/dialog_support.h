@@ -84,4 +84,17 @@ inline std::vector<std::uint8_t> paletteBitmap(bool rle = false) {
     return b;
 }
 
+// An icon file holding the palette bitmap above (and its all-opaque mask).
+inline std::vector<std::uint8_t> paletteIcon() {
+    std::vector<std::uint8_t> image = paletteBitmap();
+    image[8] = 4;  // the height counts the mask's rows too
+    image.insert(image.end(), 8, 0);  // the mask: two rows of 4 bytes
+    const std::uint32_t size = static_cast<std::uint32_t>(image.size());
+    std::vector<std::uint8_t> ico = {0, 0, 1, 0, 1, 0, 4, 2, 8, 0, 1, 0, 8, 0};
+    for (std::uint32_t v : {size, 22u})
+        for (int i = 0; i < 4; ++i) ico.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    ico.insert(ico.end(), image.begin(), image.end());
+    return ico;
+}
+
 }  // namespace dialog_test

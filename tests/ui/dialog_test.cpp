@@ -260,6 +260,15 @@ TEST(Dialogs, EightBitBitmapsShowTheirOwnPaletteColours) {
         for (size_t size = 0; size < packed.size(); ++size)
             EXPECT_FALSE(ui::decodePackedBitmap(packed.data(), size, b)) << rle << " " << size;
     }
+    // As an icon.
+    const std::vector<std::uint8_t> ico = dialog_test::paletteIcon();
+    ui::Bitmap icon;
+    ASSERT_TRUE(ui::decodeIconFile(ico.data(), ico.size(), icon));
+    EXPECT_EQ(icon.height, 2);
+    EXPECT_EQ(icon.pixel(0, 0), dialog_test::kPaletteColours[0]);
+    EXPECT_EQ(icon.pixel(3, 1), dialog_test::kPaletteColours[7]);
+    for (size_t size = 0; size < ico.size() - 8; ++size)  // the mask is not read
+        EXPECT_FALSE(ui::decodeIconFile(ico.data(), size, icon)) << size;
     // As a .bmp file, read by its Windows path.
     const std::vector<std::uint8_t> packed = dialog_test::paletteBitmap();
     std::vector<std::uint8_t> file = {'B', 'M'};

@@ -229,6 +229,8 @@ TEST(GtkDialogs, OnASheetTabWalksThePageThenTheButtonsEnterPressesTheDefaultEsca
     t.caption = "Einrichtung";
     t.buttonTexts = {"< &Zur\xfc" "ck", "&Weiter >", "&Fertig stellen", "Abbrechen", "Hilfe"};
     t.pages = {{&page, &handler}};
+    const std::vector<std::uint8_t> ico = dialog_test::paletteIcon();
+    ASSERT_TRUE(ui::decodeIconFile(ico.data(), ico.size(), t.icon));
     auto sheet = ui::createSheet(t);
     ASSERT_TRUE(sheet);
     GtkWidget* window = dynamic_cast<ui::gtk::GtkSheet&>(*sheet).window();
@@ -236,6 +238,9 @@ TEST(GtkDialogs, OnASheetTabWalksThePageThenTheButtonsEnterPressesTheDefaultEsca
     const std::string xid = focusWindow(window);
     ASSERT_FALSE(xid.empty());
     screenshot(window, "dialog_wizard_sheet");
+    GdkPixbuf* icon = gtk_window_get_icon(GTK_WINDOW(window));
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(gdk_pixbuf_get_width(icon), 4);
     ui::Dialog& p = sheet->page(0);
     p.setFocus(10);
     // Keys reach the window in the order they are typed; where the focus is shows once they did.

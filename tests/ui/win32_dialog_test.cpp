@@ -170,8 +170,11 @@ TEST(Win32Dialogs, TheWizardsButtonsAreTheSheetsOwnAndPressedWithBmClick) {
     t.caption = "Einrichtung";
     t.buttonTexts = {"< &Zur\xfc" "ck", "&Weiter >", "&Fertig", "Abbrechen", "Hilfe"};
     t.pages = {{&pa, &a}, {&pb, &b}, {&pc, &c}};
+    const std::vector<std::uint8_t> ico = dialog_test::paletteIcon();
+    ASSERT_TRUE(ui::decodeIconFile(ico.data(), ico.size(), t.icon));
     auto sheet = ui::createSheet(t);
     ASSERT_TRUE(sheet);
+    EXPECT_TRUE(SendMessageA(sheet->hwnd(), WM_GETICON, ICON_BIG, 0));
     HWND next = GetDlgItem(sheet->hwnd(), 0x3024);
     ASSERT_TRUE(next);
     char text[64] = "";

@@ -1,6 +1,7 @@
 // The GTK dialogs' message windows, modal loop, font metrics and labels.
 #include "dialog_support.h"
 
+#include <algorithm>
 #include <map>
 
 #include "text.h"
@@ -128,6 +129,18 @@ void styleDialogContent(GtkWidget* content, const DialogTemplate& dialog) {
     gtk_style_context_add_provider(gtk_widget_get_style_context(content), GTK_STYLE_PROVIDER(font),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(font);
+}
+
+GdkPixbuf* pixbufOf(const Bitmap& bitmap) {
+    if (bitmap.empty()) return nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, bitmap.width, bitmap.height);
+    if (!pixbuf) return nullptr;
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    for (int y = 0; y < bitmap.height; ++y)
+        std::copy_n(bitmap.rgb.data() + static_cast<size_t>(y) * bitmap.width * 3, bitmap.width * 3,
+                    pixels + static_cast<size_t>(y) * stride);
+    return pixbuf;
 }
 
 std::string mnemonicLabel(const std::string& text) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "bitmap.h"
 #include "dialog_template.h"
 
 namespace ui::gtk {
@@ -36,6 +37,9 @@ BaseUnits baseUnitsOf(const DialogTemplate& dialog);
 // Applies the template's font to a dialog's content and the compact control style that lets
 // controls take exactly their template sizes.
 void styleDialogContent(GtkWidget* content, const DialogTemplate& dialog);
+
+// A new pixbuf of the bitmap's pixels (the caller's reference), or null for an empty one.
+GdkPixbuf* pixbufOf(const Bitmap& bitmap);
 
 // A control text (Windows-1252, "&" marking the mnemonic, "&&" a literal "&") as a GTK mnemonic
 // label in UTF-8.

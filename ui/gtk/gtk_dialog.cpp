@@ -24,18 +24,6 @@ bool isList(ControlClass kind) {
            kind == ControlClass::ListView;
 }
 
-GdkPixbuf* pixbufOf(const Bitmap& bitmap) {
-    if (bitmap.empty()) return nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, bitmap.width, bitmap.height);
-    if (!pixbuf) return nullptr;
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
-    for (int y = 0; y < bitmap.height; ++y)
-        std::copy_n(bitmap.rgb.data() + static_cast<size_t>(y) * bitmap.width * 3, bitmap.width * 3,
-                    pixels + static_cast<size_t>(y) * stride);
-    return pixbuf;
-}
-
 std::string storeText(GtkTreeModel* model, int index, int column) {
     GtkTreeIter iter;
     if (index < 0 || !gtk_tree_model_iter_nth_child(model, &iter, nullptr, index)) return "";

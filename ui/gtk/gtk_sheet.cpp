@@ -71,6 +71,10 @@ bool GtkSheet::create() {
     gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
     if (!template_.titleBar) gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     if (template_.topmost) gtk_window_set_keep_above(GTK_WINDOW(window_), TRUE);
+    if (GdkPixbuf* icon = pixbufOf(template_.icon)) {
+        gtk_window_set_icon(GTK_WINDOW(window_), icon);
+        g_object_unref(icon);
+    }
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     pageArea_ = gtk_fixed_new();
     gtk_widget_set_size_request(pageArea_, width, height);

@@ -13,6 +13,29 @@ namespace {
 constexpr int kBackId = 0x3023, kNextId = 0x3024, kFinishId = 0x3025;
 constexpr int kButtonIds[5] = {kBackId, kNextId, kFinishId, IDCANCEL, IDHELP};
 
+// An icon of the bitmap's colours, opaque all over.
+HICON iconOf(const Bitmap& b) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = b.width;
+    info.bmiHeader.biHeight = -b.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!colour) return nullptr;
+    auto* pixels = static_cast<DWORD*>(bits);
+    for (int y = 0; y < b.height; ++y)
+        for (int x = 0; x < b.width; ++x) pixels[y * b.width + x] = b.pixel(x, y) | 0xFF000000u;
+    const std::vector<BYTE> zeros((static_cast<size_t>(b.width) + 15) / 16 * 2 * static_cast<size_t>(b.height), 0);
+    HBITMAP mask = CreateBitmap(b.width, b.height, 1, 1, zeros.data());
+    ICONINFO icon{TRUE, 0, 0, mask, colour};
+    HICON made = CreateIconIndirect(&icon);
+    DeleteObject(mask);
+    DeleteObject(colour);
+    return made;
+}
+
 std::vector<Win32Sheet*>& sheets() {
     static std::vector<Win32Sheet*> all;
     return all;
@@ -39,6 +62,7 @@ Win32Sheet::Win32Sheet(const SheetTemplate& sheet, SheetHandler* handler)
 Win32Sheet::~Win32Sheet() {
     std::erase(sheets(), this);
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (icon_) DestroyIcon(icon_);
 }
 
 Win32Sheet* Win32Sheet::ofWindow(HWND hwnd) {
@@ -122,6 +146,11 @@ void Win32Sheet::attach(HWND sheetWindow) {
     if (!template_.titleBar)
         SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
     if (template_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!template_.icon.empty() && !icon_) {
+        icon_ = iconOf(template_.icon);
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    }
 }
 
 LRESULT CALLBACK Win32Sheet::sheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -75,6 +75,7 @@ private:
     std::vector<PROPSHEETPAGEA> sheetPages_;
     HWND hwnd_ = nullptr;
     WNDPROC sheetProc_ = nullptr;
+    HICON icon_ = nullptr;
     int active_ = -1;
     bool ending_ = false;
     int endResult_ = IDCANCEL;
