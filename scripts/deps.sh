@@ -1,9 +1,10 @@
-# Debian packages the build, the tests and the demo need; sourced by scripts/test.sh and
+# Debian packages the build, the tests and the demo need (the dialog layout test measures
+# DejaVu Sans); sourced by scripts/test.sh and
 # scripts/run.sh. Installs only what is missing.
 
 LUMORA_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config python3 libgtest-dev libgmock-dev googletest
   libsqlite3-dev libglib2.0-dev libicu-dev dbus dbus-x11 libx11-dev libxtst-dev xvfb xauth x11-utils
-  libgtk-3-dev libwebkit2gtk-4.1-dev xdotool
+  libgtk-3-dev libwebkit2gtk-4.1-dev xdotool fonts-dejavu-core
   iso-codes python3-phonenumbers cabextract
   libcurl4-openssl-dev python3-pyftpdlib openssl)
 # 32-bit Windows is the shipped target; its test binaries are also built for x86_64 so that they

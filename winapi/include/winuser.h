@@ -175,6 +175,11 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 #define CB_SETCURSEL 0x014E
 #define CB_ERR (-1)
 
+/* Buttons: the notification of a press, in the high word of WM_COMMAND's wParam. */
+#define BN_CLICKED 0
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
