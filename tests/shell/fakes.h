@@ -93,6 +93,8 @@ public:
     LmrWindow* createDialog(const SkinLayout& layout, int number) override;
     void bindAutoComplete() override {}
     void enableControlContainment() override {}
+    bool windowsAvailable() const override { return true; }
+    bool dialogsAvailable() const override { return false; }
     void releaseShellLibrary() override {}
 
     // StatusPages
