@@ -20,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app.h"
@@ -175,7 +176,10 @@ protected:
         ASSERT_TRUE(loadRasApi());
         makeDialEntry(entry_.c_str(), kDevice);
 
-        // Pages handed to the standard browser reach a probe that records them.
+        // The start page as the installation unpacks it; pages handed to the standard browser
+        // reach a probe that records them.
+        fs::create_directories(dir_ + "config");
+        std::ofstream(dir_ + "config/start.htm") << "<html><body>Start</body></html>";
         probeRecord_ = dir_ + "opened";
         ::setenv("LUMORA_PROBE_RECORD", probeRecord_.c_str(), 1);
         const std::string probe = lumora_test::builtProgram("cmdprobe");
@@ -221,7 +225,14 @@ protected:
         return regReadString(key_.c_str(), name, "<missing>");
     }
     std::string trace() { return fileText(dir_ + "trace.txt"); }
-    std::string openedPages() { return fileText(probeRecord_ + ".cmdprobe"); }
+    // What the standard browser was given, once the probe (started, not waited for) wrote it.
+    std::string openedPages() {
+        const std::string record = probeRecord_ + ".cmdprobe";
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (!fs::exists(record) && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return fileText(record);
+    }
 
     static inline lumora_test::XvfbServer display_;
     std::string name_, dir_, entry_, key_, probeRecord_;
