@@ -373,4 +373,73 @@ TEST_F(DialogFallbackTest, ExistingCustomerDialsAndTheUnansweredQuestionHangsUp)
     EXPECT_EQ(log.find("geheim"), std::string::npos);
 }
 
+// A new customer in signup mode: the choice page, the signup's dial page, a dial of the signup
+// node with any account, the signup page in the standard browser; the signup did not finish while
+// connected, so the connection goes and the failure is shown.
+TEST_F(DialogFallbackTest, NewCustomerDialsTheSignupAndIsToldItFailed) {
+    recordDevice();
+    regWriteString(key_.c_str(), "StartupMode", "1");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, lumora_test::kProviderAccountsKey);
+    std::ofstream(dir_ + "config/signup.htm") << "<html><body>Signup</body></html>";
+    bool connectedAtFailure = false;
+    Customer customer({{kSheet, 136,
+                        [&](HWND w) {
+                            screenshot("fallback-136-neukunde");
+                            activePage(w).press(1020);
+                        }},
+                       {kSheet, 138,
+                        [&](HWND w) {
+                            screenshot("fallback-138-einwahl-neukunde");
+                            activePage(w).press(IDOK);
+                        }},
+                       {"Signup Fehler", 0, [&](HWND w) {
+                            connectedAtFailure = !getConnectedEntries().empty();
+                            screenshot("fallback-142-signup-fehler");
+                            ui::findDialog(w)->press(IDOK);
+                        }}});
+    EXPECT_FALSE(run());
+    EXPECT_EQ(customer.stepsDone(), 3u) << testing::PrintToString(customer.seen());
+    EXPECT_NE(openedPages().find("signup.htm"), std::string::npos) << openedPages();
+    EXPECT_EQ(regReadString(("Software\\Tarnwell\\AutoDial\\" + entry_).c_str(), "Connected", ""),
+              std::string("1"));
+    EXPECT_FALSE(connectedAtFailure);
+    EXPECT_EQ(getConnectedEntries(), "");
+    EXPECT_EQ(registry("StartupMode"), "1");
+}
+
+// An existing customer in signup mode: the account page starts empty with the password to be
+// kept; the account given ends the signup (the signup node's number, mode "0"), the dial
+// connects and the success is shown after the connection has gone.
+TEST_F(DialogFallbackTest, ExistingCustomerInSignupModeFinishesTheSignup) {
+    recordDevice();
+    regWriteString(key_.c_str(), "StartupMode", "1");
+    std::string user = "<unread>";
+    bool keep = false;
+    Customer customer({{kSheet, 136, [&](HWND w) { activePage(w).press(1021); }},
+                       {kSheet, 134,
+                        [&](HWND w) {
+                            ui::Dialog& page = activePage(w);
+                            user = page.text(1022);
+                            keep = page.checked(1016);
+                            page.setText(1022, "kunde");
+                            page.setText(1018, "geheim");
+                            page.press(IDOK);
+                        }},
+                       {"Signup erfolgreich", 0, [&](HWND w) {
+                            screenshot("fallback-141-signup-erfolgreich");
+                            ui::findDialog(w)->press(IDOK);
+                        }}});
+    EXPECT_FALSE(run());
+    EXPECT_EQ(customer.stepsDone(), 3u) << testing::PrintToString(customer.seen());
+    EXPECT_EQ(user, "");
+    EXPECT_TRUE(keep);
+    EXPECT_EQ(registry("StartupMode"), "0");
+    EXPECT_EQ(registry("PhoneNumber"), "+49 (1805) 5550199");
+    EXPECT_EQ(registry("Password"), scrambleText("geheim"));
+    EXPECT_EQ(registry("SavePassword"), "1");
+    EXPECT_EQ(regReadString(("Software\\Tarnwell\\AutoDial\\" + entry_).c_str(), "Connected", ""),
+              std::string("1"));
+    EXPECT_EQ(getConnectedEntries(), "");
+}
+
 }  // namespace
