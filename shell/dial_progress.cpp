@@ -107,6 +107,7 @@ bool CDialProgress::onMessage(ui::Dialog& dialog, UINT message, WPARAM wParam, L
     }
     const std::string text = rasStateText(state);
     traceLine("RAS State #%d - %s\n", static_cast<int>(state), text.c_str());
-    dialog.setText(IDC_DIAL_STATUS, text);
+    // A state without a text of its own leaves the last one standing.
+    if (!text.empty()) dialog.setText(IDC_DIAL_STATUS, text);
     return true;
 }
