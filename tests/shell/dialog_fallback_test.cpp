@@ -28,6 +28,7 @@
 #include "dial_services.h"
 #include "dialog.h"
 #include "dialog_fallback.h"
+#include "fallback_customer.h"
 #include "dialup_parts.h"
 #include "lmr_windows.h"
 #include "machine_registry.h"
@@ -48,7 +49,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using fallback_test::activePage;
+using fallback_test::Clock;
+using fallback_test::Customer;
 
 constexpr const char* kDevice = "Simuliertes Modem";
 constexpr const char* kSheet = "Dialog Fallback";
@@ -56,73 +59,6 @@ constexpr const char* kProgress = "Verbindungsaufbau";
 constexpr const char* kQuestion = "Verbindung trennen";
 constexpr const char* kLocation =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations\\Location0";
-
-// The resource id of the page a sheet shows, 0 when the window is no sheet.
-int activePageId(HWND hwnd) {
-    ui::Sheet* sheet = ui::findSheet(hwnd);
-    if (!sheet || sheet->activePage() < 0) return 0;
-    return sheet->page(sheet->activePage()).dialogTemplate().resourceId;
-}
-
-ui::Dialog& activePage(HWND hwnd) {
-    ui::Sheet* sheet = ui::findSheet(hwnd);
-    return sheet->page(sheet->activePage());
-}
-
-// What the customer does, one step after the other, while the run's modal dialogs hold the
-// thread: a thread timer looks for the window of the next step and, once it has been on the
-// screen for a moment (so that it is painted), lets the step act on it.
-class Customer {
-public:
-    struct Step {
-        std::string caption;
-        int pageId;  // the page a sheet must show; 0 for a plain dialog
-        std::function<void(HWND)> act;
-    };
-
-    explicit Customer(std::vector<Step> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 50, &Customer::tick);
-    }
-    ~Customer() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    size_t stepsDone() const { return next_; }
-    // Every caption a step was waiting for while it was shown, in order.
-    const std::vector<std::string>& seen() const { return seen_; }
-
-private:
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current_) current_->run();
-    }
-    void run() {
-        if (next_ >= steps_.size() || busy_) return;
-        const Step& step = steps_[next_];
-        HWND window = FindWindowA(nullptr, step.caption.c_str());
-        if (!window || (step.pageId && activePageId(window) != step.pageId)) {
-            shownSince_.reset();
-            return;
-        }
-        if (!shownSince_) shownSince_ = Clock::now();
-        if (Clock::now() - *shownSince_ < std::chrono::milliseconds(400)) return;
-        shownSince_.reset();
-        seen_.push_back(step.caption + (step.pageId ? " " + std::to_string(step.pageId) : ""));
-        ++next_;
-        // A step may open a modal dialog of its own; the timer must not act meanwhile.
-        busy_ = true;
-        step.act(window);
-        busy_ = false;
-    }
-
-    static inline Customer* current_ = nullptr;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    bool busy_ = false;
-    UINT_PTR timer_ = 0;
-    std::optional<Clock::time_point> shownSince_;
-    std::vector<std::string> seen_;
-};
 
 // The screen (a small one, the dialog in the middle), saved as a PNG beside the test binaries.
 void screenshot(const std::string& name) {
