@@ -60,6 +60,8 @@ private:
         if (next_ >= steps_.size() || busy_) return;
         const Step& step = steps_[next_];
         HWND window = FindWindowA(nullptr, step.caption.c_str());
+        // A wizard sheet of comctl32 shows its page's title, not its own caption.
+        if (!window && step.pageId) window = sheetWindow();
         if (!window || (step.pageId && activePageId(window) != step.pageId)) {
             shownSince_.reset();
             return;
@@ -73,6 +75,17 @@ private:
         busy_ = true;
         step.act(window);
         busy_ = false;
+    }
+
+    static BOOL CALLBACK findSheet(HWND hwnd, LPARAM found) {
+        if (!ui::findSheet(hwnd)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    static HWND sheetWindow() {
+        HWND found = nullptr;
+        EnumWindows(&findSheet, reinterpret_cast<LPARAM>(&found));
+        return found;
     }
 
     static inline Customer* current_ = nullptr;
