@@ -7,21 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <gdk/gdk.h>
-#include <ras.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "app.h"
 #include "dial_entry.h"
