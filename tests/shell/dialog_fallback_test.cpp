@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app.h"
 #include "dial_entry.h"
@@ -25,10 +26,12 @@
 #include "dialog.h"
 #include "dialog_fallback.h"
 #include "fallback_customer.h"
+#include "instance_counter.h"
 #include "dialup_parts.h"
 #include "lmr_windows.h"
 #include "machine_registry.h"
 #include "packed_archives.h"
+#include "process.h"
 #include "registry.h"
 #include "settings.h"
 #include "sheet.h"
@@ -372,6 +375,28 @@ TEST_F(DialogFallbackTest, ExistingCustomerInSignupModeFinishesTheSignup) {
     EXPECT_EQ(regReadString(("Software\\Tarnwell\\AutoDial\\" + entry_).c_str(), "Connected", ""),
               std::string("1"));
     EXPECT_EQ(getConnectedEntries(), "");
+}
+
+// Another browser center runs: no sheet, only the question about the connection that is up;
+// "Bestehen lassen" leaves it up.
+TEST_F(DialogFallbackTest, ASecondInstanceOnlyAsksAboutTheConnection) {
+    recordDevice();
+    regWriteString(key_.c_str(), "StartupMode", "0");
+    const std::string line = "rasdial \"" + entry_ + "\" kunde geheim";
+    DWORD code = 1;
+    ASSERT_TRUE(runProgram(lumora_test::builtProgram("rasdial").c_str(), line.c_str(), SW_HIDE,
+                           true, &code));
+    ASSERT_EQ(code, 0u);
+    InstanceCounter first(name_);
+    first.attach();
+    Customer customer({{kQuestion, 0, [&](HWND w) { ui::findDialog(w)->press(IDCANCEL); }}});
+    EXPECT_FALSE(run());
+    EXPECT_EQ(customer.seen(), std::vector<std::string>{kQuestion});
+    EXPECT_EQ(FindWindowA(nullptr, kSheet), nullptr);
+    EXPECT_EQ(getConnectedEntries(), entry_);
+    const std::string log = trace();
+    EXPECT_NE(log.find("this is not the first instance"), std::string::npos);
+    EXPECT_NE(log.find("not closing the connection"), std::string::npos);
 }
 
 }  // namespace
