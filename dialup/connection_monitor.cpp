@@ -53,6 +53,20 @@ BOOL CALLBACK findLogonPrompt(HWND hwnd, LPARAM found) {
 
 }  // namespace
 
+bool logonPromptShown() {
+    bool prompt = false;
+    EnumWindows(&findLogonPrompt, reinterpret_cast<LPARAM>(&prompt));
+    return prompt;
+}
+
+std::string rasErrorText(DWORD error) {
+    char text[512] = {};
+    if (!loadRasApi() || !rasApi().pRasGetErrorStringA ||
+        rasApi().pRasGetErrorStringA(error, text, sizeof text) != 0)
+        return "unknown RAS error";
+    return text;
+}
+
 std::string rasStateText(unsigned state) {
     const UINT id = stateTextId(state);
     if (id == 0) return std::string();
@@ -180,28 +194,11 @@ void CConnectionMonitor::hangUpDial() {
     m_hRasConn = nullptr;
 }
 
-std::string CConnectionMonitor::errorText(DWORD error) {
-    char text[512] = {};
-    if (!loadRasApi() || !rasApi().pRasGetErrorStringA ||
-        rasApi().pRasGetErrorStringA(error, text, sizeof text) != 0)
-        return "unknown RAS error";
-    return text;
-}
-
 void CConnectionMonitor::toggleConnection() {
     const std::string connected = getConnectedEntries();
     if (!connected.empty()) {
         traceLine("terminating connection...\n");
-        // The connected names run together; with two connections up that is no entry's name,
-        // so each active connection is hung up by its own name.
-        const std::string active = listActiveConnections();
-        for (size_t start = 0; start <= active.size();) {
-            const size_t tab = active.find('\t', start);
-            const std::string name = active.substr(start, tab - start);
-            if (!name.empty()) closeRasConnection(name.c_str());
-            if (tab == std::string::npos) break;
-            start = tab + 1;
-        }
+        closeActiveConnections();
     } else if (m_hRasConn) {
         traceLine("already involved in connecting\n");
         hangUpDial();
@@ -240,7 +237,7 @@ void CConnectionMonitor::onRasDialEvent(unsigned state, DWORD error) {
         traceLine("RAS State #%d - %s\n", static_cast<int>(state), text.c_str());
         return;
     }
-    const std::string text = errorText(error);
+    const std::string text = rasErrorText(error);
     traceLine("RAS Error #%d - %s\n", static_cast<int>(error), text.c_str());
     if (!m_hRasConn) return;
     m_Host->setLastConnectionError(text);
@@ -265,14 +262,12 @@ void CConnectionMonitor::onTimer(UINT_PTR timerId) {
     } else if (timerId == kLogonPromptTimer) {
         KillTimer(m_hWnd, kLogonPromptTimer);
         if (!m_hRasConn) return;
-        bool prompt = false;
-        EnumWindows(&findLogonPrompt, reinterpret_cast<LPARAM>(&prompt));
-        if (!prompt) {
+        if (!logonPromptShown()) {
             SetTimer(m_hWnd, kLogonPromptTimer, 500, nullptr);
             return;
         }
         hangUpDial();
-        m_Host->setLastConnectionError(errorText(kErrorAuthenticationFailure));
+        m_Host->setLastConnectionError(rasErrorText(kErrorAuthenticationFailure));
         m_Host->showPopup("discon.htm");
     }
 }

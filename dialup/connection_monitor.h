@@ -52,6 +52,11 @@ struct UpdateEntry {
 // The German progress text of a connection state (string table entries 131 to 155).
 std::string rasStateText(unsigned state);
 
+// The system's text of a remote-access error, "unknown RAS error" when it has none.
+std::string rasErrorText(DWORD error);
+// True while the system's logon prompt ("Benutzeranmeldung") is shown.
+bool logonPromptShown();
+
 // Starts an asynchronous dial of the entry whose progress is posted to `notify`; true when it was
 // started. `handle` is the dial's handle (null after a failed start).
 bool openConnection(const char* entryName, const char* userName, const char* password,
@@ -97,7 +102,6 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void hangUpDial();
-    static std::string errorText(DWORD error);
     std::list<UpdateEntry>::iterator findUpdate(unsigned identifier);
     // Moves the fetched "_tnupdate.exe" onto the updater's file once the updater has ended.
     void replaceUpdater(const UpdateEntry& entry);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dialog.h"
 #include "tapi_info.h"
 #include "trace.h"
 
@@ -54,4 +55,17 @@ std::string countryOptionsHtml(const char* selected, HWND sortingCombo) {
                 "</OPTION>";
     }
     return html;
+}
+
+void fillCountryCombo(ui::Dialog& dialog, int comboId, int countryId) {
+    TapiInfo tapi;
+    tapi.EnumTapi();
+    dialog.clearItems(comboId);
+    std::string selected;
+    for (const TapiCountry& c : tapi.countries) {
+        dialog.addItem(comboId, c.name);
+        if (static_cast<int>(c.id) == countryId) selected = c.name;
+    }
+    // The list sorts what it is given, so the country is looked up by its name afterwards.
+    dialog.setSelection(comboId, selected.empty() ? -1 : dialog.findItem(comboId, selected));
 }

@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace ui {
+class Dialog;
+}
+
 // The identifier of the country with exactly that name; -1 when there is none.
 int getTapiCountryId(const char* countryName);
 // Length of the longest country name.
@@ -13,3 +17,6 @@ int maxCountryNameLength();
 // The <OPTION> elements of every country, sorted by `sortingCombo` (a combo box with the sorted
 // style, emptied and refilled here); the country whose identifier equals `selected` is selected.
 std::string countryOptionsHtml(const char* selected, HWND sortingCombo);
+// Fills the dialog's country list with every country and selects the one with that identifier
+// (none when no country has it).
+void fillCountryCombo(ui::Dialog& dialog, int comboId, int countryId);

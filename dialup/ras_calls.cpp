@@ -1,6 +1,7 @@
 // The remote-access wrappers over the bound table.
 #include "ras_calls.h"
 
+#include "dialog.h"
 #include "ras_api.h"
 #include "trace.h"
 
@@ -164,6 +165,14 @@ std::string listRasDevices() {
     return text;
 }
 
+bool fillDeviceCombo(ui::Dialog& dialog, int comboId) {
+    const std::vector<RasDevice> devices = enumDevices();
+    if (devices.empty()) return false;
+    for (const RasDevice& d : devices) dialog.addItem(comboId, d.szDeviceName);
+    dialog.setSelection(comboId, 0);
+    return true;
+}
+
 DWORD maxDeviceNameLength() {
     DWORD longest = 0;
     for (const RasDevice& d : enumDevices())
@@ -192,6 +201,17 @@ std::string listPhonebookEntries() {
     std::string text;
     for (DWORD i = 0; i < found && i < kListElements; ++i) append(text, list[i].szEntryName, "\t");
     return text;
+}
+
+void closeActiveConnections() {
+    const std::string active = listActiveConnections();
+    for (size_t start = 0; start <= active.size();) {
+        const size_t tab = active.find('\t', start);
+        const std::string name = active.substr(start, tab - start);
+        if (!name.empty()) closeRasConnection(name.c_str());
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
 }
 
 std::string getConnectedEntries() {

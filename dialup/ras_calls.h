@@ -9,6 +9,10 @@
 
 #include <string>
 
+namespace ui {
+class Dialog;
+}
+
 // The sizes the wrappers write to dwSize: the first published versions of the structures.
 inline constexpr DWORD kRasDialParamsSize = 1052;
 inline constexpr DWORD kRasConnStatusSize = 160;
@@ -58,8 +62,14 @@ bool rasDeviceExists(const char* deviceName);
 bool getCountryCode(DWORD countryId, DWORD* code);
 // Device names, connection names and entry names, each list joined by tabs.
 std::string listRasDevices();
+// Adds the device names to the dialog's drop-down list in the system's order and selects the
+// first; false when there is no device.
+bool fillDeviceCombo(ui::Dialog& dialog, int comboId);
 DWORD maxDeviceNameLength();
 std::string listActiveConnections();
 std::string listPhonebookEntries();
 // The names of the connected entries run together; empty means that the computer is off line.
 std::string getConnectedEntries();
+// Hangs up every active connection by its own name (the connected names run together are no
+// entry's name when two are up).
+void closeActiveConnections();

@@ -5,6 +5,8 @@
 # passed to the program. Without a display it runs under Xvfb and saves screenshots to
 # build/demo/screenshots. With --update-demo (not passed on) the run under Xvfb connects through the
 # simulated provider and takes screenshots while the update queue fetches the demo's updates.
+# With --old-browser-control (not passed on) the demo machine's web browser control is one too old
+# for the pages, so the program runs with plain dialogs instead.
 set -u
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -12,14 +14,20 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
 cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 
-update_demo=0
+update_demo=0 old_control=0
 if [ "${1:-}" = "--update-demo" ]; then update_demo=1; shift; fi
+if [ "${1:-}" = "--old-browser-control" ]; then old_control=1; shift; fi
 
 # The update demo runs on a machine of its own, made anew each time, so that its outside dial meets
 # a plain phonebook entry (the browser center's settings page registers the custom-dial library for
 # the entry of the ordinary demo machine).
+# The machine with the old browser control is made anew each time too: no dial device is recorded
+# on it, so its run starts with the configuration page.
 if [ "$update_demo" = 1 ]; then
   export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/update-prefix}
+  rm -rf "$LUMORA_PREFIX"
+elif [ "$old_control" = 1 ]; then
+  export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/old-control-prefix}
   rm -rf "$LUMORA_PREFIX"
 else
   export LUMORA_PREFIX=${LUMORA_PREFIX:-$PWD/build/demo/prefix}
@@ -54,6 +62,11 @@ printf '%s\r\n' REGEDIT4 '' \
   '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' '"Simuliertes Modem"="modem"' '' \
   '[HKEY_CURRENT_USER\Software\lumora]' '"StartupMode"="0"' > "$install/demo-machine.reg"
 build/linux/bin/regedit /s "$install/demo-machine.reg"
+if [ "$old_control" = 1 ]; then
+  printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer]' \
+    '"Version"="4.71.1712.6"' > "$install/old-control.reg"
+  build/linux/bin/regedit /s "$install/old-control.reg"
+fi
 
 # The update server: the list of deploy/update and the archives it names, under the lower-case
 # paths the updater asks for, served by the test HTTP server on loopback. The updater reaches it

@@ -187,6 +187,13 @@ bool CLmrApp::InitInstance(const char* commandLine) {
         handleDialogFallback();
         return false;
     }
+    // Without its skinned window the program still lets the customer configure, dial and hang
+    // up, as long as plain dialogs can be shown.
+    if (!s_.windows.windowsAvailable() && s_.windows.dialogsAvailable()) {
+        traceLine("the skinned window cannot be shown: running the dialog fallback\n");
+        handleDialogFallback();
+        return false;
+    }
 
     s_.statusPages.migrateStatusPages(paths_, settings_);
     if (settings_.useRas()) m_Connected = connectionIsActive();
@@ -447,11 +454,7 @@ void CLmrApp::OnConnected() {
     if (m_IgnoreConnect) return;
     LONG counterAtStart = counter_.read();
     m_Connected = true;
-
-    std::string tray, line;
-    if (formatLine(tray, "%sTnRasMon.exe", paths_.installDir.c_str()) &&
-        formatLine(line, "%s -exe \"%s -disconnect\"", tray.c_str(), paths_.fullPath.c_str()))
-        runProgram(tray.c_str(), line.c_str(), SW_SHOW, false);
+    startTrayMonitor();
 
     regWriteString(("RemoteAccess\\Profile\\" + settings_.entryName()).c_str(), "User", "");
 
@@ -492,6 +495,13 @@ void CLmrApp::OnConnected() {
             if (window) requestFileUpdate("update.ini");
         m_FirstConnectionHandled = true;
     }
+}
+
+void CLmrApp::startTrayMonitor() {
+    std::string tray, line;
+    if (formatLine(tray, "%sTnRasMon.exe", paths_.installDir.c_str()) &&
+        formatLine(line, "%s -exe \"%s -disconnect\"", tray.c_str(), paths_.fullPath.c_str()))
+        runProgram(tray.c_str(), line.c_str(), SW_SHOW, false);
 }
 
 void CLmrApp::OnDisconnected() {

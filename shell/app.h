@@ -92,6 +92,12 @@ public:
     SkinLayout& appLayout() { return m_AppLayout; }
     LmrWindow* popup() const { return m_Popup; }
     LONG instanceNumber() const { return m_InstanceNumber; }
+    // How many browser centers run now (this one included).
+    LONG instanceCount() const { return counter_.read(); }
+    bool startedAsDialer() const { return m_StartedAsDialer; }
+    // Starts the tray monitor, which offers to hang up and starts this program with
+    // "-disconnect" for that.
+    void startTrayMonitor();
     bool isConnected() const { return m_Connected; }
     bool ignoresConnect() const { return m_IgnoreConnect; }
     // True while a window or the popup is open.

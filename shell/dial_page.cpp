@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "page_commands.h"
-#include "registry.h"
 #include "settings.h"
 #include "skin_layout.h"
 #include "trace.h"
@@ -198,13 +197,7 @@ void CDialPage::takeOverDialSettings() {
     settings_.setUserName(value("TEMP1"));
     settings_.saveUserName();
     settings_.setPassword(value("TEMP2"));
-    const bool savePassword = text("CTN_SAVE_PASSWORD") == "1";
-    if (savePassword) {
-        settings_.savePassword();
-    } else {
-        regWriteString(settings_.registryKey().c_str(), "Password", "");
-    }
-    regWriteString(settings_.registryKey().c_str(), "SavePassword", savePassword ? "1" : "0");
+    settings_.savePasswordChoice(text("CTN_SAVE_PASSWORD") == "1");
     services_.makeAutoDial(settings_);
     page_.showPopup("aufbauen.htm");
 }

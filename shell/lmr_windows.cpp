@@ -1,12 +1,16 @@
 // Making the browser center's skinned windows.
 #include "lmr_windows.h"
 
+#include "dialog.h"
 #include "lmr_dlg.h"
 #include "trace.h"
 
 void CLmrWindows::enableControlContainment() {
     started_ = toolkit_.start();
-    if (!started_) traceLine("the user interface cannot be started (no display?)\n");
+    dialogsStarted_ = ui::startDialogs();
+    if (!started_)
+        traceLine("the skinned window cannot be started (%s)\n",
+                  dialogsStarted_ ? "no toolkit for it in this build" : "no display?");
 }
 
 LmrWindow* CLmrWindows::createDialog(const SkinLayout& layout, int windowNumber) {

@@ -21,6 +21,8 @@ public:
     void bindAutoComplete() override {}
     void releaseShellLibrary() override {}
     void enableControlContainment() override;
+    bool windowsAvailable() const override { return started_; }
+    bool dialogsAvailable() const override { return dialogsStarted_; }
 
 private:
     ui::Toolkit& toolkit_;
@@ -28,4 +30,5 @@ private:
     DialPageServices& dialServices_;
     CLmrApp* app_ = nullptr;
     bool started_ = false;
+    bool dialogsStarted_ = false;
 };

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include "app.h"
+#include "desktop_browser.h"
 #include "dial_services.h"
+#include "dialog_fallback.h"
 #include "dialup_parts.h"
 #include "lmr_windows.h"
 #include "packed_archives.h"
@@ -34,15 +36,16 @@ int main() {
     ConfigStatusPages statusPages;
     DialupRas ras;
     MonitoredConnection connection;
-    UnavailableDialogFallback dialogFallback;
     UnavailableSignup signup;
     UnavailableFavorites favorites;
-    UnavailableBrowser browser;
+    DesktopBrowser browser;
+    CDialogFallback dialogFallback(framework, dialServices, signup, browser);
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
                          dialogFallback, signup, archives, favorites,  browser, connection};
 
     CLmrApp app(paths, services);
     windows.attach(app);
     connection.attach(app);
+    dialogFallback.attach(app);
     return app.run(GetCommandLineA());
 }

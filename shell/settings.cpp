@@ -81,6 +81,14 @@ bool CLmrSettings::savePassword() const {
     return regWriteString(key_.c_str(), "Password", scrambleText(password_).c_str());
 }
 
+void CLmrSettings::savePasswordChoice(bool keep) const {
+    if (keep)
+        savePassword();
+    else
+        regWriteString(key_.c_str(), "Password", "");
+    regWriteString(key_.c_str(), "SavePassword", keep ? "1" : "0");
+}
+
 bool CLmrSettings::savePhoneNumber() const {
     return regWriteString(key_.c_str(), "PhoneNumber", phoneNumber_.c_str());
 }
@@ -110,6 +118,10 @@ std::string CLmrSettings::readStartupMode() const {
 
 std::string CLmrSettings::readStartUrl() const {
     return readOrDefault("StartUrl", loadResourceString(IDS_START_PAGE));
+}
+
+std::string CLmrSettings::readSignupUrl() const {
+    return readOrDefault("SignupURL", loadResourceString(IDS_SIGNUP_PAGE));
 }
 
 std::string CLmrSettings::readPhoneNumber() const {

@@ -50,6 +50,9 @@ public:
     // The in-memory values written to the registry (user name and password scrambled).
     bool saveUserName() const;
     bool savePassword() const;
+    // The password the customer chose to keep (the in-memory one) or an empty one, and
+    // "SavePassword" "1" or "0".
+    void savePasswordChoice(bool keep) const;
     bool savePhoneNumber() const;
     bool saveStartupMode(const std::string& mode) const;
     bool saveStartUrl(const std::string& url) const;
@@ -59,6 +62,7 @@ public:
     // The registry value, or the build-time default when it is missing or empty.
     std::string readStartupMode() const;
     std::string readStartUrl() const;
+    std::string readSignupUrl() const;
     std::string readPhoneNumber() const;
     std::string readRasEntryName() const;
     // The registry value, or its fixed default when missing.

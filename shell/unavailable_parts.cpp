@@ -11,8 +11,6 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 }  // namespace
 
-void UnavailableDialogFallback::handleDialogFallback() { notAvailable("handleDialogFallback"); }
-
 void UnavailableSignup::parseTNIFile(const std::string&, const std::string& path, bool) {
     notAvailable("parseTNIFile", path);
 }

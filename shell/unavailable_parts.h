@@ -1,17 +1,11 @@
-// Stand-ins for the parts of the browser center that this build does not contain yet (the dialog
-// fallback, signup, favorites, the standard browser).
+// Stand-ins for the parts of the browser center that this build does not contain yet (signup,
+// favorites, the standard browser).
 // None of them pretends to work: each traces that it is not available and answers what its real
 // counterpart answers on failure (off line, no device). Each is replaced by the real part when
 // that is built.
 #pragma once
 
-#include "dialup_seam.h"
 #include "signup_seam.h"
-
-class UnavailableDialogFallback : public DialogFallback {
-public:
-    void handleDialogFallback() override;
-};
 
 class UnavailableSignup : public SignupFile {
 public:

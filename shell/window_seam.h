@@ -70,6 +70,9 @@ public:
     virtual void bindAutoComplete() = 0;
     // Enables hosting of browser controls and the 3-D controls (at start).
     virtual void enableControlContainment() = 0;
+    // After enableControlContainment: whether skinned windows, and plain dialogs, can be shown.
+    virtual bool windowsAvailable() const = 0;
+    virtual bool dialogsAvailable() const = 0;
     // Releases the shell library (at the end of the run).
     virtual void releaseShellLibrary() = 0;
 };

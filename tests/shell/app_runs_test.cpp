@@ -83,6 +83,23 @@ TEST_F(AppTest, AnOldBrowserControlLeadsToTheDialogFallback) {
     EXPECT_EQ(parts.migrations, 1);
 }
 
+// A build whose skinned window cannot start runs the plain dialogs where they can be shown, and
+// ends as before where neither can (no display).
+TEST_F(AppTest, WithoutItsWindowButWithDialogsTheProgramRunsTheDialogFallback) {
+    normalAccount();
+    installSkin();
+    parts.windowsStart = false;
+    parts.dialogsStart = true;
+    start();
+    EXPECT_FALSE(init(""));
+    EXPECT_EQ(parts.fallbacks, 1);
+
+    parts.dialogsStart = false;
+    start();
+    init("");
+    EXPECT_EQ(parts.fallbacks, 1);
+}
+
 TEST_F(AppTest, TheFirstInstanceUnpacksTheConfigArchive) {
     normalAccount();
     installSkin();

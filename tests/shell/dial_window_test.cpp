@@ -22,6 +22,7 @@
 
 #include "app.h"
 #include "dial_services.h"
+#include "dialog_fallback.h"
 #include "dialup_parts.h"
 #include "gtk_window.h"
 #include "lmr_dlg.h"
@@ -118,12 +119,14 @@ protected:
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
         dialServices_ = std::make_unique<DialServices>(AppPaths::fromPath(dir_ + name_ + ".exe"));
         windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, *dialServices_);
+        fallback_ = std::make_unique<CDialogFallback>(framework_, *dialServices_, signup_, browser_);
         AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
-                             connection_, *dialServices_, fallback_, signup_,     archives_,
+                             connection_, *dialServices_, *fallback_, signup_,     archives_,
                              favorites_,  browser_,   connection_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
         windows_->real.attach(*app_);
         connection_.attach(*app_);
+        fallback_->attach(*app_);
         const std::string line = "\"" + dir_ + name_ + ".exe\"";
         if (!app_->InitInstance(line.c_str())) return nullptr;
         CLmrDlg* window = windows_->dialog(0);
@@ -218,7 +221,7 @@ protected:
     ConfigStatusPages statusPages_;
     DialupRas ras_;
     MonitoredConnection connection_;
-    UnavailableDialogFallback fallback_;
+    std::unique_ptr<CDialogFallback> fallback_;
     UnavailableSignup signup_;
     UnavailableFavorites favorites_;
     UnavailableBrowser browser_;

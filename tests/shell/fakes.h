@@ -93,6 +93,8 @@ public:
     LmrWindow* createDialog(const SkinLayout& layout, int number) override;
     void bindAutoComplete() override {}
     void enableControlContainment() override {}
+    bool windowsAvailable() const override { return windowsStart; }
+    bool dialogsAvailable() const override { return dialogsStart; }
     void releaseShellLibrary() override {}
 
     // StatusPages
@@ -138,6 +140,8 @@ public:
 
     // State the tests set.
     bool socketsWork = true;
+    bool windowsStart = true;   // the skinned window's toolkit starts
+    bool dialogsStart = false;  // plain dialogs can be shown
     bool skinIniReadable = true;
     bool windowsFail = false;
     std::string existingDevice;

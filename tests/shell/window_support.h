@@ -28,6 +28,8 @@ public:
     }
     void bindAutoComplete() override { real.bindAutoComplete(); }
     void enableControlContainment() override { real.enableControlContainment(); }
+    bool windowsAvailable() const override { return real.windowsAvailable(); }
+    bool dialogsAvailable() const override { return real.dialogsAvailable(); }
     void releaseShellLibrary() override { real.releaseShellLibrary(); }
 
     // The window behind the n-th handle, null once it has gone.
