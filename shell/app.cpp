@@ -158,10 +158,13 @@ bool CLmrApp::InitInstance(const char* commandLine) {
     }
 
     if (std::atoi(settings_.readInstalled().c_str()) == 0) {
-        regWriteString(settings_.registryKey().c_str(), "Installed", "1");
         std::string branding = paths_.installDir + paths_.programName + ".tni";
         traceLine("First time branding of file: \"%s\"...\n", branding.c_str());
-        s_.signup.parseTNIFile(paths_.programName, branding, true);
+        // The installation counts as branded once its file was applied, or when it ships none;
+        // a file that could not be applied is tried again at the next start.
+        if (s_.signup.parseTNIFile(paths_.programName, branding, true) ||
+            !fileExists(branding.c_str()))
+            regWriteString(settings_.registryKey().c_str(), "Installed", "1");
     }
 
     std::string configArchive = paths_.installDir + "config.dat";

@@ -7,6 +7,7 @@
 #include "lmr_windows.h"
 #include "packed_archives.h"
 #include "resource.h"
+#include "signup_parts.h"
 #include "skins.h"
 #include "status_pages.h"
 #include "string_resources.h"
@@ -35,14 +36,14 @@ int main() {
     DialupRas ras;
     MonitoredConnection connection;
     UnavailableDialogFallback dialogFallback;
-    UnavailableSignup signup;
+    SignupParts signup(dialServices);
     UnavailableFavorites favorites;
-    UnavailableBrowser browser;
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         dialogFallback, signup, archives, favorites,  browser, connection};
+                         dialogFallback, signup, archives, favorites,  signup,  connection};
 
     CLmrApp app(paths, services);
     windows.attach(app);
     connection.attach(app);
+    signup.attach(app);
     return app.run(GetCommandLineA());
 }

@@ -13,8 +13,9 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 
 void UnavailableDialogFallback::handleDialogFallback() { notAvailable("handleDialogFallback"); }
 
-void UnavailableSignup::parseTNIFile(const std::string&, const std::string& path, bool) {
+bool UnavailableSignup::parseTNIFile(const std::string&, const std::string& path, bool) {
     notAvailable("parseTNIFile", path);
+    return false;
 }
 
 void UnavailableSignup::patchSignupHtml(const std::string& htmlPath) {

@@ -15,7 +15,7 @@ public:
 
 class UnavailableSignup : public SignupFile {
 public:
-    void parseTNIFile(const std::string& customerLabel, const std::string& path,
+    bool parseTNIFile(const std::string& customerLabel, const std::string& path,
                       bool closeAll) override;
     void patchSignupHtml(const std::string& htmlPath) override;
 };

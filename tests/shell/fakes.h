@@ -116,7 +116,7 @@ public:
     void handleDialogFallback() override { ++fallbacks; }
 
     // SignupFile
-    void parseTNIFile(const std::string& label, const std::string& path, bool closeAll) override;
+    bool parseTNIFile(const std::string& label, const std::string& path, bool closeAll) override;
     void patchSignupHtml(const std::string& path) override { patched.push_back(path); }
 
     // ArchiveReader
@@ -138,6 +138,7 @@ public:
 
     // State the tests set.
     bool socketsWork = true;
+    bool signupApplies = true;
     bool skinIniReadable = true;
     bool windowsFail = false;
     std::string existingDevice;
