@@ -37,9 +37,8 @@ int main() {
     MonitoredConnection connection;
     UnavailableDialogFallback dialogFallback;
     SignupParts signup(dialServices);
-    UnavailableFavorites favorites;
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         dialogFallback, signup, archives, favorites,  signup,  connection};
+                         dialogFallback, signup, archives, signup,     signup,  connection};
 
     CLmrApp app(paths, services);
     windows.attach(app);

@@ -3,8 +3,10 @@
 
 #include "app.h"
 #include "dial_services.h"
+#include "favorites.h"
 #include "signup_page.h"
 #include "standard_browser.h"
+#include "trace.h"
 
 bool SignupParts::parseTNIFile(const std::string& customerLabel, const std::string& path,
                                bool closeAll) {
@@ -20,6 +22,16 @@ void SignupParts::launchStandardBrowser(const std::string& address) {
 }
 
 bool SignupParts::browserWindowOpen() { return ::browserWindowOpen(); }
+
+void SignupParts::convertFavorites() { ::convertFavorites(app_->paths().installDir); }
+
+void SignupParts::addFavorite(const std::string& name, const std::string& url) {
+    traceLine("addFavorite (%s %s): not available in this build\n", name.c_str(), url.c_str());
+}
+
+void SignupParts::organiseFavorites() {
+    traceLine("organiseFavorites: not available in this build\n");
+}
 
 std::string SignupParts::programFolder() { return app_->paths().installDir; }
 

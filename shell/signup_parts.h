@@ -10,7 +10,10 @@
 class CLmrApp;
 class DialServices;
 
-class SignupParts : public SignupFile, public StandardBrowser, private SignupAccount {
+class SignupParts : public SignupFile,
+                    public StandardBrowser,
+                    public FavoritesPages,
+                    private SignupAccount {
 public:
     explicit SignupParts(DialServices& dialServices) : dialServices_(dialServices) {}
     // The application whose settings a signup file changes; set before the application runs.
@@ -21,6 +24,10 @@ public:
     void patchSignupHtml(const std::string& htmlPath) override;
     void launchStandardBrowser(const std::string& address) override;
     bool browserWindowOpen() override;
+    void convertFavorites() override;
+    // The dialogs that add and organise favorites are not part of this build: both trace that.
+    void addFavorite(const std::string& name, const std::string& url) override;
+    void organiseFavorites() override;
 
 private:
     std::string programFolder() override;
