@@ -21,6 +21,7 @@
 #include "signup_text.h"
 #include "standard_browser.h"
 #include "testenv.h"
+#include "text.h"
 
 namespace fs = std::filesystem;
 
@@ -185,9 +186,10 @@ TEST_F(Signup, AFileWithLineFeedsAloneIsAppliedWholeAndLeftAsItWas) {
     EXPECT_TRUE(fs::is_directory(host(profile + "\\mail")));
     EXPECT_TRUE(fs::is_directory(host(profile + "\\news")));
     EXPECT_FALSE(fs::exists(host(profile + "\\mail\\Inbox")));
+    // The browser's folder is taken in lower case.
     EXPECT_STREQ(regReadString("Software\\Netscape\\Netscape Navigator\\Users\\kunde7", "DirRoot",
                                "", HKEY_LOCAL_MACHINE),
-                 profile.c_str());
+                 (lowerText(root) + "\\Users\\kunde7").c_str());
 
     // The proxy, as the connection setting of the provider's entry.
     const std::string proxy = binaryValue(HKEY_CURRENT_USER, kConnections, "Testanbieter");
