@@ -6,7 +6,6 @@
 #include "favorites.h"
 #include "signup_page.h"
 #include "standard_browser.h"
-#include "trace.h"
 
 bool SignupParts::parseTNIFile(const std::string& customerLabel, const std::string& path,
                                bool closeAll) {
@@ -26,12 +25,10 @@ bool SignupParts::browserWindowOpen() { return ::browserWindowOpen(); }
 void SignupParts::convertFavorites() { ::convertFavorites(app_->paths().installDir); }
 
 void SignupParts::addFavorite(const std::string& name, const std::string& url) {
-    traceLine("addFavorite (%s %s): not available in this build\n", name.c_str(), url.c_str());
+    ::addFavorite(nullptr, name, url);
 }
 
-void SignupParts::organiseFavorites() {
-    traceLine("organiseFavorites: not available in this build\n");
-}
+void SignupParts::organiseFavorites() { ::organizeFavorites(nullptr); }
 
 std::string SignupParts::programFolder() { return app_->paths().installDir; }
 

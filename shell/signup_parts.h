@@ -25,7 +25,6 @@ public:
     void launchStandardBrowser(const std::string& address) override;
     bool browserWindowOpen() override;
     void convertFavorites() override;
-    // The dialogs that add and organise favorites are not part of this build: both trace that.
     void addFavorite(const std::string& name, const std::string& url) override;
     void organiseFavorites() override;
 

@@ -1,4 +1,4 @@
-// The favorites pages.
+// The favorites pages and the favorites dialogs.
 #include "favorites.h"
 
 #include <windows.h>
@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "favorites_dialogs.h"
 #include "files.h"
+#include "registry.h"
 #include "trace.h"
 
 namespace {
@@ -186,4 +188,65 @@ void convertFavorites(const std::string& programFolder, const std::string& favor
                                  (favorites + "\\" + entry.path).c_str());
         pages.linkLine(folder, title, url);
     }
+}
+
+bool writeInternetShortcut(const std::string& path, const std::string& address) {
+    return WritePrivateProfileStringA("InternetShortcut", "URL", address.c_str(), path.c_str()) !=
+           FALSE;
+}
+
+void organizeFavorites(HWND owner) {
+    traceLine("OnOrganizeFavorites \n");
+    const std::string path = regReadString(
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Favorites", "");
+    HMODULE library = LoadLibraryA("shdocvw.dll");
+    using OrganizeDialog = BOOL(WINAPI*)(HWND, LPSTR);
+    auto dialog = library ? reinterpret_cast<OrganizeDialog>(reinterpret_cast<void*>(
+                                GetProcAddress(library, "DoOrganizeFavDlg")))
+                          : nullptr;
+    if (dialog) {
+        char before[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof before, before);
+        SetCurrentDirectoryA(path.c_str());
+        std::string folder = path;
+        dialog(owner, folder.data());
+        SetCurrentDirectoryA(before);
+    } else if (!path.empty()) {
+        runOrganizeFavoritesDialog(owner, path);
+    }
+    if (library) FreeLibrary(library);
+}
+
+void addFavorite(HWND owner, const std::string& title, const std::string& address) {
+    HMODULE library = LoadLibraryA("shdocvw.dll");
+    // The shell's dialog: the folder to start in as an item list, the chosen file's path back in
+    // the path buffer.
+    using AddDialog = BOOL(WINAPI*)(HWND, LPSTR, UINT, LPSTR, UINT, LPITEMIDLIST);
+    auto dialog = library ? reinterpret_cast<AddDialog>(reinterpret_cast<void*>(
+                                GetProcAddress(library, "DoAddToFavDlg")))
+                          : nullptr;
+    LPITEMIDLIST folderList = nullptr;
+    char folder[MAX_PATH] = {};
+    if (SHGetSpecialFolderLocation(owner, CSIDL_FAVORITES, &folderList) != S_OK ||
+        !SHGetPathFromIDListA(folderList, folder)) {
+        traceLine("ERROR by SHGetSpecialFolderLocation \n");
+        if (folderList) ILFree(folderList);
+        if (library) FreeLibrary(library);
+        return;
+    }
+    traceLine("URL  :%s-\n", address.c_str());
+    traceLine("PATH :%s-\n", folder);
+    traceLine("TITLE:%s-\n", title.c_str());
+    if (dialog) {
+        char path[MAX_PATH] = {};
+        char name[MAX_PATH] = {};
+        std::snprintf(path, sizeof path, "%s", folder);
+        std::snprintf(name, sizeof name, "%s", title.c_str());
+        if (dialog(owner, path, sizeof path, name, sizeof name, folderList))
+            writeInternetShortcut(path, address);
+    } else {
+        runAddFavoriteDialog(owner, folder, title, address);
+    }
+    ILFree(folderList);
+    if (library) FreeLibrary(library);
 }

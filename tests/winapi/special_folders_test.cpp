@@ -1,5 +1,5 @@
-// SHGetSpecialFolderPathA: the user's favorites folder is a folder that exists and takes files;
-// a folder number the shell does not know gives FALSE.
+// The user's special folders: the favorites folder exists and takes files, its item list names
+// the same folder; a folder number the shell does not know gives FALSE.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -20,6 +20,13 @@ TEST(SpecialFolders, TheFavoritesFolderExistsAndTakesShortcuts) {
     GetPrivateProfileStringA("InternetShortcut", "URL", "", url, sizeof url, file.c_str());
     EXPECT_STREQ(url, "http://a.example/");
     EXPECT_TRUE(DeleteFileA(file.c_str()));
+
+    LPITEMIDLIST list = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_FAVORITES, &list), S_OK);
+    char fromList[MAX_PATH] = {};
+    EXPECT_TRUE(SHGetPathFromIDListA(list, fromList));
+    EXPECT_STREQ(fromList, path);
+    ILFree(list);
 
     char other[MAX_PATH] = "unchanged";
     EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, other, 0x7f, FALSE));
