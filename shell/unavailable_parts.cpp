@@ -12,24 +12,3 @@ void notAvailable(const char* operation, const std::string& argument = std::stri
 }  // namespace
 
 void UnavailableDialogFallback::handleDialogFallback() { notAvailable("handleDialogFallback"); }
-
-bool UnavailableSignup::parseTNIFile(const std::string&, const std::string& path, bool) {
-    notAvailable("parseTNIFile", path);
-    return false;
-}
-
-void UnavailableSignup::patchSignupHtml(const std::string& htmlPath) {
-    notAvailable("patchSignupHtml", htmlPath);
-}
-
-void UnavailableFavorites::convertFavorites() { notAvailable("convertFavorites"); }
-
-void UnavailableFavorites::addFavorite(const std::string& name, const std::string& url) {
-    notAvailable("addFavorite", name + " " + url);
-}
-
-void UnavailableFavorites::organiseFavorites() { notAvailable("organiseFavorites"); }
-
-void UnavailableBrowser::launchStandardBrowser(const std::string& address) {
-    notAvailable("launchStandardBrowser", address);
-}
