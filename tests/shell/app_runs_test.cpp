@@ -55,6 +55,21 @@ TEST_F(AppTest, FirstStartAppliesTheBrandingFileOnce) {
     EXPECT_TRUE(parts.parsed.empty());
 }
 
+TEST_F(AppTest, AFirstTimeFileThatCouldNotBeAppliedIsTriedAgain) {
+    installSkin();
+    std::ofstream(dir + name + ".tni") << "[User]\r\n";
+    parts.signupApplies = false;
+    start();
+    EXPECT_TRUE(init(""));
+    EXPECT_EQ(parts.parsed.size(), 1u);
+    EXPECT_STREQ(regReadString(key.c_str(), "Installed", "0"), "0");
+    parts.signupApplies = true;
+    start();
+    EXPECT_TRUE(init(""));
+    EXPECT_EQ(parts.parsed.size(), 2u);
+    EXPECT_STREQ(regReadString(key.c_str(), "Installed", "0"), "1");
+}
+
 TEST_F(AppTest, MissingBrowserOrSocketsEndTheRunWithAMessage) {
     regWriteString(kIePath, "Path", ";", HKEY_LOCAL_MACHINE);
     regWriteString(kNetscapePath, "Path", "", HKEY_LOCAL_MACHINE);
