@@ -100,6 +100,20 @@ void phonebooks() {
     put("phonebook", "written.pbk", "; Telefonbuch\r\n" + winapi::ras::formatPhonebook(book));
 }
 
+// Signup files as providers write them (raw sections last, line feeds alone) and a signup page
+// with its markers.
+void signupTexts() {
+    put("signup_text", "account.tni",
+        "[Phone]\r\nPhone_Number=5550123\r\nArea_Code=1805\r\nCountry_Code=49\r\n[User]\r\n"
+        "Name=kunde\r\nPassword=geheim\r\nProxy=proxy.example:3128\r\n[Bookmark]\r\n<DL><p>\r\n"
+        "<DT><A HREF=\"http://www.example/\">Start</A>\r\n</DL><p>\r\n[PrefsJs]\r\n"
+        "user_pref(\"a\", 1);\r\n");
+    put("signup_text", "linefeeds.tni", "[PrefsJs]\nuser_pref(\"a\", 1);\n[User]\nName=x\n");
+    put("signup_text", "page.htm",
+        "<script>\r\n<!-- Start of SignupURL --->\r\nvar url = \"http://alt.example/\";\r\n"
+        "<!-- End of SignupURL --->\r\n</script><a href=\"x.htm\">x</a>");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,5 +127,6 @@ int main(int argc, char** argv) {
     responseHeads();
     paneCommands();
     phonebooks();
+    signupTexts();
     return archives() ? 0 : 1;
 }

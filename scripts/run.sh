@@ -48,6 +48,9 @@ mkdir -p "$install"
 # tnupdate is the updater the update queue starts from the program folder.
 cp build/linux/bin/lumora build/linux/bin/lib*.so build/linux/bin/rasman build/linux/bin/tnupdate \
   build/linux/bin/defhtml.dat build/linux/bin/config.dat "$install"/
+# The provider's signup file, applied on the first start of a machine (afterwards its registry says
+# "Installed" = "1"; a new demo prefix starts over).
+cp deploy/lumora.tni "$install"/
 # The program's icon and its entry for the desktop's menus.
 cp deploy/icon/lumora.png deploy/icon/lumora.desktop "$install"/
 # The demo uses dial-up: pages on the Internet bring up the settings and connect page (dial.htm)

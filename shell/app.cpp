@@ -64,6 +64,8 @@ std::string autoDialKey(const std::string& entryName) {
 
 CLmrApp::CLmrApp(const AppPaths& paths, const AppServices& services)
     : paths_(paths), s_(services), settings_(paths.programName), counter_(paths.programName) {
+    char start[MAX_PATH] = {};
+    if (GetCurrentDirectoryA(sizeof start, start) < sizeof start) m_StartDirectory = start;
     SetCurrentDirectoryA(paths_.installDir.c_str());
     m_SavedInlineImages = regReadString(kInternetExplorerMain, kInlineImages, "yes");
     regWriteString(kInternetExplorerMain, kInlineImages, "yes");
@@ -152,16 +154,24 @@ bool CLmrApp::InitInstance(const char* commandLine) {
         std::string file = lowerArguments;
         if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
             file = file.substr(1, file.size() - 2);
+        // A file named relative to the folder the program was started in, not to the program
+        // folder it works in.
+        const bool absolute = !file.empty() && (file[0] == '\\' || file[0] == '/' ||
+                                                (file.size() > 1 && file[1] == ':'));
+        if (!absolute && !m_StartDirectory.empty()) file = m_StartDirectory + "\\" + file;
         s_.signup.parseTNIFile(paths_.programName, file, true);
         traceLine("...done\n");
         return false;
     }
 
     if (std::atoi(settings_.readInstalled().c_str()) == 0) {
-        regWriteString(settings_.registryKey().c_str(), "Installed", "1");
         std::string branding = paths_.installDir + paths_.programName + ".tni";
         traceLine("First time branding of file: \"%s\"...\n", branding.c_str());
-        s_.signup.parseTNIFile(paths_.programName, branding, true);
+        // The installation counts as branded once its file was applied, or when it ships none;
+        // a file that could not be applied is tried again at the next start.
+        if (s_.signup.parseTNIFile(paths_.programName, branding, true) ||
+            !fileExists(branding.c_str()))
+            regWriteString(settings_.registryKey().c_str(), "Installed", "1");
     }
 
     std::string configArchive = paths_.installDir + "config.dat";

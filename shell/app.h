@@ -116,6 +116,8 @@ private:
     InstanceCounter counter_;
     LONG m_InstanceNumber = 0;
     std::string m_SavedInlineImages;
+    // The current folder the program was started in (before it moves to its program folder).
+    std::string m_StartDirectory;
 
     SkinLayout m_AppLayout;
     std::array<LmrWindow*, kMaxWindows> m_Windows{};

@@ -2,18 +2,17 @@
 #include <windows.h>
 
 #include "app.h"
-#include "desktop_browser.h"
 #include "dial_services.h"
 #include "dialog_fallback.h"
 #include "dialup_parts.h"
 #include "lmr_windows.h"
 #include "packed_archives.h"
 #include "resource.h"
+#include "signup_parts.h"
 #include "skins.h"
 #include "status_pages.h"
 #include "string_resources.h"
 #include "toolkit.h"
-#include "unavailable_parts.h"
 #include "win32_framework.h"
 
 int main() {
@@ -36,16 +35,15 @@ int main() {
     ConfigStatusPages statusPages;
     DialupRas ras;
     MonitoredConnection connection;
-    UnavailableSignup signup;
-    UnavailableFavorites favorites;
-    DesktopBrowser browser;
-    CDialogFallback dialogFallback(framework, dialServices, signup, browser);
+    SignupParts signup(dialServices);
+    CDialogFallback dialogFallback(framework, dialServices, signup, signup);
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         dialogFallback, signup, archives, favorites,  browser, connection};
+                         dialogFallback, signup, archives, signup,     signup,  connection};
 
     CLmrApp app(paths, services);
     windows.attach(app);
     connection.attach(app);
     dialogFallback.attach(app);
+    signup.attach(app);
     return app.run(GetCommandLineA());
 }

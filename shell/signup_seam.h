@@ -8,8 +8,9 @@
 class SignupFile {
 public:
     virtual ~SignupFile() = default;
-    // Applies a signup file; `closeAll` ends all other running browser centers first.
-    virtual void parseTNIFile(const std::string& customerLabel, const std::string& path,
+    // Applies a signup file; `closeAll` ends all other running browser centers first. True when
+    // the file was applied, false when nothing was (no such file, unreadable, refused).
+    virtual bool parseTNIFile(const std::string& customerLabel, const std::string& path,
                               bool closeAll) = 0;
     virtual void patchSignupHtml(const std::string& htmlPath) = 0;
 };

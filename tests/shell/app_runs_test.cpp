@@ -31,6 +31,13 @@ TEST_F(AppTest, SignupFileArgumentIsAppliedWithoutAWindow) {
     EXPECT_TRUE(parts.parsed[0].closeAll);
     EXPECT_TRUE(parts.windows.empty());
     EXPECT_NE(trace().find("The new instance will now parse the tni file...\n"), std::string::npos);
+
+    // A file named from the folder the program was started in.
+    const std::string caller = fs::current_path().string();
+    start();
+    EXPECT_FALSE(init("Downloads\\Neu.tni"));
+    ASSERT_EQ(parts.parsed.size(), 2u);
+    EXPECT_EQ(parts.parsed[1].path, caller + "\\downloads\\neu.tni");
 }
 
 TEST_F(AppTest, FirstStartAppliesTheBrandingFileOnce) {
@@ -46,6 +53,21 @@ TEST_F(AppTest, FirstStartAppliesTheBrandingFileOnce) {
     start();
     EXPECT_TRUE(init(""));
     EXPECT_TRUE(parts.parsed.empty());
+}
+
+TEST_F(AppTest, AFirstTimeFileThatCouldNotBeAppliedIsTriedAgain) {
+    installSkin();
+    std::ofstream(dir + name + ".tni") << "[User]\r\n";
+    parts.signupApplies = false;
+    start();
+    EXPECT_TRUE(init(""));
+    EXPECT_EQ(parts.parsed.size(), 1u);
+    EXPECT_STREQ(regReadString(key.c_str(), "Installed", "0"), "0");
+    parts.signupApplies = true;
+    start();
+    EXPECT_TRUE(init(""));
+    EXPECT_EQ(parts.parsed.size(), 2u);
+    EXPECT_STREQ(regReadString(key.c_str(), "Installed", "0"), "1");
 }
 
 TEST_F(AppTest, MissingBrowserOrSocketsEndTheRunWithAMessage) {

@@ -33,6 +33,7 @@
 #include "ras_calls.h"
 #include "registry.h"
 #include "settings.h"
+#include "signup_parts.h"
 #include "skins.h"
 #include "status_pages.h"
 #include "test_names.h"
@@ -41,7 +42,6 @@
 #include "testenv.h"
 #include "window_support.h"
 #include "toolkit.h"
-#include "unavailable_parts.h"
 #include "win32_framework.h"
 #include "xvfb.h"
 
@@ -119,14 +119,16 @@ protected:
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
         dialServices_ = std::make_unique<DialServices>(AppPaths::fromPath(dir_ + name_ + ".exe"));
         windows_ = std::make_unique<RecordingWindows>(*toolkit_, *skins_, *dialServices_);
-        fallback_ = std::make_unique<CDialogFallback>(framework_, *dialServices_, signup_, browser_);
+        signup_ = std::make_unique<SignupParts>(*dialServices_);
+        fallback_ = std::make_unique<CDialogFallback>(framework_, *dialServices_, *signup_, *signup_);
         AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
-                             connection_, *dialServices_, *fallback_, signup_,     archives_,
-                             favorites_,  browser_,   connection_};
+                             connection_, *dialServices_, *fallback_, *signup_,    archives_,
+                             *signup_,    *signup_,   connection_};
         app_ = std::make_unique<CLmrApp>(AppPaths::fromPath(dir_ + name_ + ".exe"), services);
         windows_->real.attach(*app_);
         connection_.attach(*app_);
         fallback_->attach(*app_);
+        signup_->attach(*app_);
         const std::string line = "\"" + dir_ + name_ + ".exe\"";
         if (!app_->InitInstance(line.c_str())) return nullptr;
         CLmrDlg* window = windows_->dialog(0);
@@ -221,10 +223,8 @@ protected:
     ConfigStatusPages statusPages_;
     DialupRas ras_;
     MonitoredConnection connection_;
+    std::unique_ptr<SignupParts> signup_;
     std::unique_ptr<CDialogFallback> fallback_;
-    UnavailableSignup signup_;
-    UnavailableFavorites favorites_;
-    UnavailableBrowser browser_;
     std::unique_ptr<ui::Toolkit> toolkit_;
     std::unique_ptr<CSkinStore> skins_;
     std::unique_ptr<RecordingWindows> windows_;

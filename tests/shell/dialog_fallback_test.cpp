@@ -40,8 +40,7 @@
 #include "test_names.h"
 #include "testenv.h"
 #include "toolkit.h"
-#include "unavailable_parts.h"
-#include "desktop_browser.h"
+#include "signup_parts.h"
 #include "win32_framework.h"
 #include "xvfb.h"
 
@@ -144,14 +143,16 @@ protected:
         skins_ = std::make_unique<CSkinStore>(dir_, archives_);
         dialServices_ = std::make_unique<DialServices>(paths);
         windows_ = std::make_unique<CLmrWindows>(*toolkit_, *skins_, *dialServices_);
-        fallback_ = std::make_unique<CDialogFallback>(framework_, *dialServices_, signup_, browser_);
+        signup_ = std::make_unique<SignupParts>(*dialServices_);
+        fallback_ = std::make_unique<CDialogFallback>(framework_, *dialServices_, *signup_, *signup_);
         AppServices services{framework_, *skins_,   *windows_, statusPages_, ras_,
-                             connection_, *dialServices_, *fallback_, signup_,     archives_,
-                             favorites_,  browser_,   connection_};
+                             connection_, *dialServices_, *fallback_, *signup_,    archives_,
+                             *signup_,    *signup_,   connection_};
         app_ = std::make_unique<CLmrApp>(paths, services);
         windows_->attach(*app_);
         connection_.attach(*app_);
         fallback_->attach(*app_);
+        signup_->attach(*app_);
         const std::string line = "\"" + dir_ + name_ + ".exe\"";
         return app_->InitInstance(line.c_str());
     }
@@ -178,9 +179,7 @@ protected:
     ConfigStatusPages statusPages_;
     DialupRas ras_;
     MonitoredConnection connection_;
-    UnavailableSignup signup_;
-    UnavailableFavorites favorites_;
-    DesktopBrowser browser_;
+    std::unique_ptr<SignupParts> signup_;
     std::unique_ptr<ui::Toolkit> toolkit_;
     std::unique_ptr<CSkinStore> skins_;
     std::unique_ptr<CLmrWindows> windows_;

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app.h"
-#include "desktop_browser.h"
 #include "dial_services.h"
 #include "dialog_fallback.h"
 #include "dialup_parts.h"
@@ -25,7 +24,7 @@
 #include "test_names.h"
 #include "testenv.h"
 #include "toolkit.h"
-#include "unavailable_parts.h"
+#include "signup_parts.h"
 #include "win32_framework.h"
 
 namespace {
@@ -79,17 +78,16 @@ TEST(DialogFallbackWine, ExistingCustomerDialAndTheFailureText) {
     ConfigStatusPages statusPages;
     DialupRas ras;
     MonitoredConnection connection;
-    UnavailableSignup signup;
-    UnavailableFavorites favorites;
-    DesktopBrowser browser;
-    CDialogFallback fallback(framework, dialServices, signup, browser);
+    SignupParts signup(dialServices);
+    CDialogFallback fallback(framework, dialServices, signup, signup);
     AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         fallback,  signup,   archives, favorites,   browser, connection};
+                         fallback,  signup,   archives, signup,      signup,  connection};
     {
         CLmrApp app(paths, services);
         windows.attach(app);
         connection.attach(app);
         fallback.attach(app);
+        signup.attach(app);
         EXPECT_FALSE(app.InitInstance(("\"" + dir + name + ".exe\"").c_str()));
     }
 

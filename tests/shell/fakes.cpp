@@ -48,8 +48,9 @@ void FakeParts::toggleConnection() {
     connected.clear();
 }
 
-void FakeParts::parseTNIFile(const std::string& label, const std::string& path, bool closeAll) {
+bool FakeParts::parseTNIFile(const std::string& label, const std::string& path, bool closeAll) {
     parsed.push_back({label, path, closeAll});
+    return signupApplies;
 }
 
 std::unique_ptr<PackedArchive> FakeParts::archive(const std::string& path) {

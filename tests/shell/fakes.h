@@ -118,7 +118,7 @@ public:
     void handleDialogFallback() override { ++fallbacks; }
 
     // SignupFile
-    void parseTNIFile(const std::string& label, const std::string& path, bool closeAll) override;
+    bool parseTNIFile(const std::string& label, const std::string& path, bool closeAll) override;
     void patchSignupHtml(const std::string& path) override { patched.push_back(path); }
 
     // ArchiveReader
@@ -142,6 +142,8 @@ public:
     bool socketsWork = true;
     bool windowsStart = true;   // the skinned window's toolkit starts
     bool dialogsStart = false;  // plain dialogs can be shown
+
+    bool signupApplies = true;
     bool skinIniReadable = true;
     bool windowsFail = false;
     std::string existingDevice;

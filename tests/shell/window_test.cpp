@@ -25,6 +25,7 @@
 #include "app.h"
 #include "dial_services.h"
 #include "fakes.h"
+#include "favorites.h"
 #include "gtk_window.h"
 #include "lmr_dlg.h"
 #include "lmr_windows.h"
@@ -1133,4 +1134,73 @@ TEST_F(WindowTest, StandardCommandsWithDialogsShowThemAndCarryOutTheAnswer) {
     EXPECT_TRUE(ui->execStandardCommand(ui::PaneId::Browser, 1));
     EXPECT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Browser, "geoeffnet.htm"); }));
     g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view), &found);
+}
+
+// The favorites pages in the extra pane, as a skin shows them: folders nest, a shortcut without
+// an address keeps its line, names and addresses stay text (an address that tries to close its
+// attribute and add a script shows as an address), and the folder lines lead into the folders'
+// pages and back. Regenerating drops the pages of folders that are gone.
+TEST_F(WindowTest, FavoritesPagesLeadThroughTheirFoldersAndShowNamesAsText) {
+    namespace fs = std::filesystem;
+    const std::string favorites = lumora_test::scratchDir() + "Favorites";
+    fs::create_directories(favorites + "/Nachrichten/Lokal");
+    writeFile(favorites + "/Nachrichten/Lokal/Stadt & Land.url",
+              "[InternetShortcut]\r\nURL=http://stadt.example/?a=1&b=2\r\n");
+    writeFile(favorites + "/Kaputt.url", "[Anders]\r\nx=1\r\n");
+    writeFile(favorites + "/Falle.url",
+              "[InternetShortcut]\r\nURL=http://x.example/\"><script>document.title='ausgef"
+              "uehrt'</script>\r\n");
+    convertFavorites(dir_, favorites);
+    writeFile(dir_ + "defhtml/portal.htm",
+              page("<a id='fav' href='OLECMDID_EXTRA:T=1V=300:Favoriten/index.html'>f</a>"));
+    CLmrDlg* window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Portal, "portal.htm"); }));
+    auto wait = [this](const std::function<bool()>& done) { return waitFor(done); };
+    GtkWidget* extra = gtkOf(window)->paneWidget(ui::PaneId::Extra);
+    // Each link of the page shown as "text|address", one a line.
+    auto links = [&] {
+        return scriptResult(extra,
+                            "Array.from(document.links).map(a => a.textContent.trim() + '|' + "
+                            "a.getAttribute('href')).join('\\n')",
+                            wait);
+    };
+    auto follow = [&](const char* text) {
+        const std::string script =
+            std::string("(() => { const a = Array.from(document.links).find(l => "
+                        "l.textContent.trim() == '") +
+            text + "'); if (a) a.click(); return a ? 'ok' : 'missing'; })()";
+        EXPECT_EQ(scriptResult(extra, script.c_str(), wait), "ok") << text;
+    };
+
+    clickLink(gtkOf(window)->paneWidget(ui::PaneId::Portal), "fav", wait);
+    ASSERT_TRUE(waitFor([&] { return loaded(window, ui::PaneId::Extra, "Favoriten/index.html"); }));
+    const std::string root = links();
+    EXPECT_NE(root.find("Nachrichten|OLECMDID_LOCAL:Nachrichten/index.html"), std::string::npos)
+        << root;
+    EXPECT_NE(root.find("Kaputt|\n"), std::string::npos) << root;
+    EXPECT_NE(root.find("Falle|http://x.example/\"><script>document.title='ausgefuehrt'</script>"),
+              std::string::npos)
+        << root;
+    EXPECT_EQ(scriptResult(extra, "String(document.scripts.length)", wait), "0");
+    EXPECT_NE(window->ui()->locationName(ui::PaneId::Extra), "ausgefuehrt");
+
+    follow("Nachrichten");
+    ASSERT_TRUE(waitFor(
+        [&] { return loaded(window, ui::PaneId::Extra, "Favoriten/Nachrichten/index.html"); }));
+    const std::string news = links();
+    EXPECT_NE(news.find("CK|../index.html\nLokal|OLECMDID_LOCAL:Lokal/index.html"),
+              std::string::npos)
+        << news;
+    follow("Lokal");
+    ASSERT_TRUE(waitFor([&] {
+        return loaded(window, ui::PaneId::Extra, "Favoriten/Nachrichten/Lokal/index.html");
+    }));
+    EXPECT_NE(links().find("Stadt & Land|http://stadt.example/?a=1&b=2"), std::string::npos);
+    EXPECT_TRUE(window->ui()->currentUrl(ui::PaneId::Browser).find("stadt") == std::string::npos);
+
+    fs::remove_all(favorites + "/Nachrichten");
+    convertFavorites(dir_, favorites);
+    EXPECT_FALSE(fs::exists(dir_ + "defhtml/Favoriten/Nachrichten"));
+    EXPECT_TRUE(fs::exists(dir_ + "defhtml/Favoriten/index.html"));
 }
