@@ -1,0 +1,46 @@
+// The wizard's application object: start-up from the command line to the chosen first page, the
+// helper programs it runs, and the exit that cleans up after a cancel or asks for the restart.
+#pragma once
+
+#include "command_line.h"
+#include "config_block.h"
+#include "page_sequence.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class COrvaneApp {
+public:
+    // Start-up. False when the wizard is to end without showing a page (no block, a damaged or
+    // foreign one, or the user gave up while browser windows were open).
+    bool initInstance();
+    // The exit step; returns the program's exit code.
+    int exitInstance();
+
+    const ConfigBlock& block() const { return m_Block; }
+    const std::vector<PageId>& pages() const { return m_Pages; }
+    int startPage() const { return m_StartPage; }
+    const WizardOptions& options() const { return m_Options; }
+    bool windowsNt() const { return m_WindowsNt; }
+    bool windows2000() const { return m_Windows2000; }
+
+private:
+    bool readBlock();
+    bool browserWindowsClosed();
+
+    WizardOptions m_Options;
+    ConfigBlock m_Block;
+    std::string m_ProviderTitle;
+    std::vector<PageId> m_Pages;
+    int m_StartPage = 0;  // 0: none given
+    bool m_WindowsNt = false;
+    bool m_Windows2000 = false;
+};
+
+// Runs a helper program: its command line as is (found on the search path), its show mode, and
+// waiting for its end when its wait flag is set. True when it started (and the wait ended).
+bool runHelper(const CAnwendung& helper);
+// A helper's command line with a blank and `argument` appended.
+CAnwendung withArgument(const CAnwendung& helper, const std::string& argument);
