@@ -3,6 +3,6 @@
 
 int main() {
     COrvaneApp app;
-    app.initInstance();
+    if (app.initInstance()) app.run();
     return app.exitInstance();
 }

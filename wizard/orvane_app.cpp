@@ -2,6 +2,7 @@
 #include "orvane_app.h"
 
 #include "app_paths.h"
+#include "orvane_dlg.h"
 #include "process.h"
 #include "trace.h"
 #include "user_choice.h"
@@ -113,9 +114,14 @@ bool COrvaneApp::initInstance() {
     m_WindowsNt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
     m_Windows2000 = m_WindowsNt && version.dwMajorVersion > 4;
 
+    m_Dialogs = ui::startDialogs();
     m_Options = parseWizardCommandLine(GetCommandLineA());
     m_StartPage = m_Options.m_StartPage;
+    if (m_Dialogs) m_Prepare.create();
+    if (m_WindowsNt && m_StartPage != 0)
+        m_Prepare.setText("Installation wird fortgesetzt. Bitte haben Sie etwas Geduld...");
     if (!readBlock()) return false;
+    m_Prepare.step();
     theWizardData = m_Block.m_Data;
     m_ProviderTitle = m_Block.m_Data.m_ProviderTitle;
     choice.m_VariablesFile = m_Block.m_Data.m_ShortName + ".dat";
@@ -123,6 +129,7 @@ bool COrvaneApp::initInstance() {
     if (firstRun) m_StartPage = choice.readStartPage();
     if (firstRun && !browserWindowsClosed()) return false;
 
+    for (int i = 0; i < 19; ++i) m_Prepare.step();
     m_Pages = pageSequence(m_Block, m_Windows2000);
     choice.readVariables();
     choice.writeVariables();
@@ -133,6 +140,24 @@ bool COrvaneApp::initInstance() {
     traceLine("pages:%s\n", names.c_str());
     traceLine("start page: %d\n", m_StartPage);
     return true;
+}
+
+void COrvaneApp::run() {
+    if (!m_Dialogs) {
+        traceLine("no display: the wizard cannot show its pages\n");
+        return;
+    }
+    if (m_StartPage < 0 || m_StartPage >= static_cast<int>(m_Pages.size())) m_StartPage = 0;
+    COrvaneDlg wizard(*this);
+    const bool shown = wizard.create();
+    m_Prepare.close();
+    if (!shown) return;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (ui::isDialogMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
 
 int COrvaneApp::exitInstance() {

@@ -5,6 +5,7 @@
 #include "command_line.h"
 #include "config_block.h"
 #include "page_sequence.h"
+#include "prepare_dlg.h"
 
 #include <windows.h>
 
@@ -16,6 +17,9 @@ public:
     // Start-up. False when the wizard is to end without showing a page (no block, a damaged or
     // foreign one, or the user gave up while browser windows were open).
     bool initInstance();
+    // Shows the wizard window at the start page and runs it until the quit message. Without a
+    // display nothing can be shown and the wizard ends as if cancelled.
+    void run();
     // The exit step; returns the program's exit code.
     int exitInstance();
 
@@ -37,6 +41,8 @@ private:
     int m_StartPage = 0;  // 0: none given
     bool m_WindowsNt = false;
     bool m_Windows2000 = false;
+    bool m_Dialogs = false;  // the toolkit can show the wizard's windows
+    CPrepareDlg m_Prepare;
 };
 
 // Runs a helper program: its command line as is (found on the search path), its show mode, and

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct CUserChoice {
     bool m_AbnormalEnd = false;
@@ -31,6 +32,7 @@ struct CUserChoice {
     std::string m_IeVersion, m_NcVersion;
     bool m_ManualDevice = false;
     std::string m_StdModemName, m_IsdnDevice;
+    std::vector<std::string> m_DialDevices;  // the installed dial devices, as detected
     bool m_ManualInstall = false;
 
     // Every key the wizard reads at start-up, in file order; absent keys give their defaults.

@@ -1,6 +1,6 @@
-// The wizard as the tests run it: a copy of the built program in a folder of its own (its
-// libraries and helper programs linked beside it, its trace switched on), started with a current
-// folder and arguments of the test's choosing.
+// The wizard as the tests run it, without a display: a copy of the built program in a folder of
+// its own (its libraries and helper programs linked beside it, its trace switched on), started
+// with a current folder and arguments of the test's choosing.
 #pragma once
 
 #include "config_block.h"
