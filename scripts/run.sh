@@ -27,6 +27,10 @@ if [ "${1:-}" = "--wizard" ]; then
   cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
      build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC "$install"/
   printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
+  # The licence texts the licence page shows, in the wizard's Windows-1252.
+  for licence in ie_lic.txt nc_lic.txt; do
+    iconv -f UTF-8 -t WINDOWS-1252 "deploy/wizard/$licence" > "$install/$licence"
+  done
   if [ -n "${LUMORA_WIZARD_WINDOWS:-}" ]; then
     printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
       "\"WindowsVersion\"=\"$LUMORA_WIZARD_WINDOWS\"" > "$install/version.reg"

@@ -71,7 +71,7 @@ int CBrowserStp::next(ui::Sheet& sheet, ui::Dialog& page) {
 }
 
 COptionStp::COptionStp(COrvaneApp& app, const COptionRecord& record)
-    : OvDialog(app, 137, {3, 0, 0, true}), m_Record(record) {
+    : OvDialog(app, 137, {3, 0, 0, false, true}), m_Record(record) {
     setRecord(record.m_Order, record.m_Title, record.m_Side);
 }
 
@@ -82,22 +82,23 @@ const std::vector<CSetupData>& COptionStp::options() const {
 bool COptionStp::activate(ui::Sheet&, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT, m_Record.m_Instruction);
     page.setText(IDC_PAGE_TEXT + 2, m_Record.m_Closing);
+    // The options in the configuration's order: the last one is the manual installation.
+    if (page.itemCount(IDC_LIST) == 0) page.addColumn(IDC_LIST, "", -1);
     page.clearItems(IDC_LIST);
     for (const CSetupData& option : options()) page.addItem(IDC_LIST, option.m_Name);
     int selected = page.findItem(IDC_LIST, theUserChoice.m_InstallOption);
     if (selected < 0 && page.itemCount(IDC_LIST) > 0) selected = 0;
     page.setSelection(IDC_LIST, selected);
-    onCommand(page, IDC_LIST, ui::CommandEvent::SelectionChanged);
+    onNotify(page, IDC_LIST, ui::NotifyEvent::ItemChanged, selected);
     return true;
 }
 
-bool COptionStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent) {
-    if (id != IDC_LIST) return false;
+void COptionStp::onNotify(ui::Dialog& page, int id, ui::NotifyEvent, int) {
+    if (id != IDC_LIST) return;
     const int selected = page.selection(IDC_LIST);
-    const std::string name = selected >= 0 ? page.itemText(IDC_LIST, selected) : std::string();
-    for (const CSetupData& option : options())
-        if (option.m_Name == name) page.setText(IDC_PAGE_TEXT + 1, option.m_Description);
-    return true;
+    const std::vector<CSetupData>& list = options();
+    if (selected >= 0 && static_cast<size_t>(selected) < list.size())
+        page.setText(IDC_PAGE_TEXT + 1, list[static_cast<size_t>(selected)].m_Description);
 }
 
 int COptionStp::next(ui::Sheet&, ui::Dialog& page) {
@@ -217,6 +218,7 @@ bool CRebootStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_Closing);
     page.setText(IDC_CHOICE1, m_Record.m_NowCaption);
     page.setText(IDC_CHOICE1 + 1, m_Record.m_LaterCaption);
+    if (!page.checked(IDC_CHOICE1) && !page.checked(IDC_CHOICE1 + 1)) page.setChecked(IDC_CHOICE1, true);
     sheet.showButton(ui::WizardButton::Back, false);
     sheet.showButton(ui::WizardButton::Cancel, false);
     return true;

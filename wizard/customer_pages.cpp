@@ -46,7 +46,8 @@ bool CMemberStp::activate(ui::Sheet&, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_Closing);
     page.setText(IDC_CHOICE1, m_Record.m_NewCaption);
     page.setText(IDC_CHOICE1 + 1, m_Record.m_ExistingCaption);
-    page.setChecked(theUserChoice.m_ExistingCustomer ? IDC_CHOICE1 + 1 : IDC_CHOICE1, true);
+    // The new-customer choice is preset; later visits show what the customer chose.
+    if (!page.checked(IDC_CHOICE1 + 1)) page.setChecked(IDC_CHOICE1, true);
     return true;
 }
 

@@ -116,7 +116,8 @@ bool COrtStp::activate(ui::Sheet&, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT + 4, m_Record.m_Closing);
     page.setText(IDC_CHOICE1, m_Record.m_ToneCaption);
     page.setText(IDC_CHOICE1 + 1, m_Record.m_PulseCaption);
-    page.setChecked(choice.m_Pulse ? IDC_CHOICE1 + 1 : IDC_CHOICE1, true);
+    // Tone dialling is preset; the location's own mode is the detection library's to set.
+    if (!page.checked(IDC_CHOICE1 + 1)) page.setChecked(IDC_CHOICE1, true);
     page.setText(IDC_EDIT1, choice.m_AreaCode);
     page.setText(IDC_EDIT1 + 1, choice.m_OutsideLine);
     if (page.itemCount(IDC_LIST) == 0) page.addItem(IDC_LIST, choice.m_Country.empty() ? "Deutschland" : choice.m_Country);

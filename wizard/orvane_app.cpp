@@ -114,6 +114,8 @@ bool COrvaneApp::initInstance() {
     m_WindowsNt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
     m_Windows2000 = m_WindowsNt && version.dwMajorVersion > 4;
 
+    // The helpers' messages are known by name from the start, so that their broadcasts reach us.
+    wizardMessages();
     m_Dialogs = ui::startDialogs();
     m_Options = parseWizardCommandLine(GetCommandLineA());
     m_StartPage = m_Options.m_StartPage;

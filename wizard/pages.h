@@ -105,7 +105,7 @@ public:
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
-    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+    void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
 private:
     const std::vector<CSetupData>& options() const;
     const COptionRecord& m_Record;
