@@ -2,6 +2,7 @@
 #include "ov_dialog.h"
 
 #include "orvane_app.h"
+#include "trace.h"
 #include "user_choice.h"
 #include "wizard_data.h"
 
@@ -93,7 +94,9 @@ bool OvDialog::onSetActive(ui::Sheet& sheet, ui::Dialog& page) {
             page.setBitmap(IDC_SIDE_BITMAP, side);
     }
     // The page's own work follows the base rules; it may still refuse to be shown.
-    return activate(sheet, page);
+    const bool shown = activate(sheet, page);
+    traceLine("page %d (index %d) %s\n", m_Template.resourceId, m_Index, shown ? "shown" : "skipped");
+    return shown;
 }
 
 int OvDialog::onWizardNext(ui::Sheet& sheet, ui::Dialog& page) {
@@ -117,7 +120,9 @@ bool OvDialog::onWizardFinish(ui::Sheet& sheet, ui::Dialog& page) {
 bool OvDialog::askCancel(HWND owner) {
     CCancelDlg question;
     static const ui::DialogTemplate dialog = cancelDialog();
+    traceLine("cancel question\n");
     ui::runModal(dialog, question, owner);
+    traceLine("cancel %s\n", question.confirmed ? "confirmed" : "declined");
     return question.confirmed;
 }
 

@@ -1,10 +1,14 @@
 // Running the wizard program from the tests.
 #include "wizard_process.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,16 +34,19 @@ std::string programFolder(const std::vector<std::string>& helpers) {
     return folder;
 }
 
-WizardRun runWizard(const std::string& programFolder, const std::string& currentFolder,
-              const std::vector<std::string>& args) {
+namespace {
+
+pid_t spawn(const std::string& programFolder, const std::string& currentFolder,
+            const std::vector<std::string>& args, bool display) {
     const std::string program = programFolder + "orvane";
     const std::string errPath = currentFolder + "wizard.err";
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(currentFolder.c_str()) != 0) ::_exit(126);
-        // Without a display the wizard ends after its start-up, as these tests want.
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
+        if (!display) {
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+        }
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(err, 2);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -48,12 +55,50 @@ WizardRun runWizard(const std::string& programFolder, const std::string& current
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+}  // namespace
+
+WizardRun runWizard(const std::string& programFolder, const std::string& currentFolder,
+                    const std::vector<std::string>& args) {
+    const pid_t pid = spawn(programFolder, currentFolder, args, false);
     WizardRun run;
     int status = 0;
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.err = readFile(errPath);
+    run.err = readFile(currentFolder + "wizard.err");
     run.trace = readFile(currentFolder + "trace.txt");
     return run;
+}
+
+pid_t startWizard(const std::string& programFolder, const std::string& currentFolder,
+                  const std::vector<std::string>& args) {
+    return spawn(programFolder, currentFolder, args, true);
+}
+
+bool traceShows(const std::string& currentFolder, const std::string& line, int seconds, int times) {
+    for (int i = 0; i < seconds * 10; ++i, ::usleep(100000)) {
+        const std::string trace = readFile(currentFolder + "trace.txt");
+        int found = 0;
+        for (size_t at = trace.find(line); at != std::string::npos; at = trace.find(line, at + 1)) ++found;
+        if (found >= times) return true;
+    }
+    return false;
+}
+
+void pressKey(const char* key) {
+    ::usleep(300000);  // the page in place and focused before the key arrives
+    const std::string command = std::string("xdotool key ") + key;
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << command;
+}
+
+int waitWizard(pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 10; ++i, ::usleep(100000))
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
 }
 
 void writeConfigFile(const ConfigBlock& block, const std::string& path) {

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -24,9 +26,18 @@ struct WizardRun {
 // the same name).
 std::string programFolder(const std::vector<std::string>& helpers);
 
-// Runs the folder's wizard in `currentFolder` with `args`.
+// Runs the folder's wizard in `currentFolder` with `args`, without a display.
 WizardRun runWizard(const std::string& programFolder, const std::string& currentFolder,
-              const std::vector<std::string>& args);
+                    const std::vector<std::string>& args);
+// Starts it on the test's display; its process id.
+pid_t startWizard(const std::string& programFolder, const std::string& currentFolder,
+                  const std::vector<std::string>& args);
+// Waits (at most about `seconds`) until `currentFolder`'s trace holds `line` `times` times.
+bool traceShows(const std::string& currentFolder, const std::string& line, int seconds = 30, int times = 1);
+// Presses a key on the test's display (xdotool).
+void pressKey(const char* key);
+// The wizard's exit code, -1 when it did not end within about `seconds`.
+int waitWizard(pid_t pid, int seconds = 30);
 
 // Writes `block` as a configuration file.
 void writeConfigFile(const ConfigBlock& block, const std::string& path);
