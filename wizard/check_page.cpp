@@ -73,6 +73,7 @@ int CPrufeStp::next(ui::Sheet& sheet, ui::Dialog& page) {
                                                                     : m_Record.m_RestartText;
             const std::string caption = m_Record.m_RestartCaption.empty() ? loadString(IDS_RESTART_CAPTION)
                                                                           : m_Record.m_RestartCaption;
+            traceLine("system check: restart\n");
             MessageBoxA(sheet.hwnd(), text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
             choice.m_AbnormalEnd = false;
             choice.m_Reboot = 1;

@@ -30,7 +30,8 @@ std::string programFolder(const std::vector<std::string>& helpers) {
     for (const auto& entry : fs::directory_iterator(built))
         if (entry.path().extension() == ".so")
             fs::create_symlink(entry.path(), fs::path(folder) / entry.path().filename());
-    for (const std::string& helper : helpers) fs::create_symlink(built / helper, fs::path(folder) / helper);
+    // Copies, not links: a helper looks for programs beside its own file first, as on Windows.
+    for (const std::string& helper : helpers) fs::copy_file(built / helper, fs::path(folder) / helper);
     return folder;
 }
 

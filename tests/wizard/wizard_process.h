@@ -22,8 +22,7 @@ struct WizardRun {
 };
 
 // A program folder with "orvane" (the build's, its block appended), "orvane.strings" switching
-// the trace on, and links to the libraries and to `helpers` (built program names, linked under
-// the same name).
+// the trace on, links to the libraries and copies of `helpers` (built program names).
 std::string programFolder(const std::vector<std::string>& helpers);
 
 // Runs the folder's wizard in `currentFolder` with `args`, without a display.

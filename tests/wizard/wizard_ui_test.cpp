@@ -87,4 +87,28 @@ TEST_F(DemoWizard, OnlyAConfirmedCancelEndsTheWizardAndRunsTheCleanUpWithTheShor
     EXPECT_EQ(userName, "<absent>");
 }
 
+TEST_F(DemoWizard, OnWindowsNt4TheCheckEndsWithARestartAndTheWizardResumesAtTheDeviceList) {
+    setWindowsVersion("NT4");
+    const pid_t wizard = startWizard(program, program, {});
+    ASSERT_TRUE(shown("131 (index 0)"));
+    pressKey("Return");
+    // The check helper asks for the resume through RunOnce and reports its end; the page then
+    // tells the user about the restart and ends the wizard in order.
+    ASSERT_TRUE(traceShows(program, "system check: restart")) << readFile(program + "trace.txt");
+    pressKey("Return");
+    EXPECT_EQ(waitWizard(wizard), 0);
+    // The emulated restart runs the RunOnce entry: the wizard again, at the device choice page's
+    // index, which the resume rule turns into the device list with manual selection.
+    ASSERT_TRUE(traceShows(program, "start page: 2")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(shown("135 (index 2)"));
+    EXPECT_EQ(variable("InstallStdModem"), "0");
+    EXPECT_EQ(readFile(program + "trace.txt").find("page 133"), std::string::npos);
+    // That wizard is not this test's child: it is ended as a user ends it.
+    pressKey("Escape");
+    ASSERT_TRUE(traceShows(program, "cancel question"));
+    pressKey("Tab");
+    pressKey("Return");
+    EXPECT_TRUE(traceShows(program, "helper \"clear.exe lumora\""));
+}
+
 }  // namespace
