@@ -144,16 +144,21 @@ bool COrvaneApp::initInstance() {
     return true;
 }
 
+std::unique_ptr<COrvaneDlg> COrvaneApp::createWizard() {
+    if (m_StartPage < 0 || m_StartPage >= static_cast<int>(m_Pages.size())) m_StartPage = 0;
+    auto wizard = std::make_unique<COrvaneDlg>(*this);
+    const bool shown = wizard->create();
+    m_Prepare.close();
+    return shown ? std::move(wizard) : nullptr;
+}
+
 void COrvaneApp::run() {
     if (!m_Dialogs) {
         traceLine("no display: the wizard cannot show its pages\n");
         return;
     }
-    if (m_StartPage < 0 || m_StartPage >= static_cast<int>(m_Pages.size())) m_StartPage = 0;
-    COrvaneDlg wizard(*this);
-    const bool shown = wizard.create();
-    m_Prepare.close();
-    if (!shown) return;
+    const std::unique_ptr<COrvaneDlg> wizard = createWizard();
+    if (!wizard) return;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (ui::isDialogMessage(message)) continue;

@@ -9,8 +9,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class COrvaneDlg;
 
 class COrvaneApp {
 public:
@@ -20,6 +23,8 @@ public:
     // Shows the wizard window at the start page and runs it until the quit message. Without a
     // display nothing can be shown and the wizard ends as if cancelled.
     void run();
+    // The wizard window at the start page, shown; null when it cannot be shown.
+    std::unique_ptr<COrvaneDlg> createWizard();
     // The exit step; returns the program's exit code.
     int exitInstance();
 
