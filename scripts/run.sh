@@ -10,8 +10,6 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
-cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
-
 # With --wizard (not passed on) the setup wizard runs instead, on a fresh demo machine of its own
 # (build/demo/wizard-prefix, emulating Windows 2000 unless LUMORA_WIZARD_WINDOWS names 95, 98 or
 # NT4) from build/demo/wizard: the program with the demo provider's block appended and the helper
@@ -19,6 +17,9 @@ cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 # between pages and saves a screenshot of each to build/demo/wizard-screenshots.
 if [ "${1:-}" = "--wizard" ]; then
   shift
+  # Only what the wizard needs: the program (its block appended), the stand-ins, regedit.
+  cmake --preset linux >/dev/null &&
+    cmake --build --preset linux --target Orvane wizard_standins regedit || exit 1
   export LUMORA_PREFIX=$PWD/build/demo/wizard-prefix
   rm -rf "$LUMORA_PREFIX"
   install=$PWD/build/demo/wizard
@@ -41,7 +42,10 @@ if [ "${1:-}" = "--wizard" ]; then
     shots=$OLDPWD/build/demo/wizard-screenshots
     mkdir -p "$shots"
     rm -f "$shots"/page-*.png
-    display=:$((100 + RANDOM % 400))
+    # A display number no other server holds (other runs may share this machine).
+    number=$((100 + RANDOM % 400))
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    display=:$number
     Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null' EXIT
@@ -64,6 +68,8 @@ if [ "${1:-}" = "--wizard" ]; then
   echo "trace: $install/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
   exit 0
 fi
+
+cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 
 update_demo=0
 if [ "${1:-}" = "--update-demo" ]; then update_demo=1; shift; fi
