@@ -83,8 +83,9 @@ int CPrufeStp::next(ui::Sheet& sheet, ui::Dialog& page) {
         return ui::kStay;
     }
     if (m_State != State::NotChecked) return ui::kGoOn;
-    for (ui::WizardButton button : {ui::WizardButton::Back, ui::WizardButton::Next, ui::WizardButton::Cancel})
-        sheet.enableButton(button, false);
+    // Cancel stays: a helper that never reports its end leaves the page waiting.
+    sheet.enableButton(ui::WizardButton::Back, false);
+    sheet.enableButton(ui::WizardButton::Next, false);
     triggerProgress(page);
     // The modem probe and the standard modem's entries are the detection library's; the port it
     // found is in the user's choices.
@@ -97,6 +98,5 @@ int CPrufeStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     choice.writeVariables();
     m_HelperStarted = true;
     startCheckHelper();
-    sheet.enableButton(ui::WizardButton::Cancel, true);
     return ui::kStay;
 }
