@@ -26,7 +26,8 @@ if [ "${1:-}" = "--wizard" ]; then
   rm -rf "$install"
   mkdir -p "$install"
   cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
-     build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC "$install"/
+     build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC build/linux/bin/Wizard.ico \
+     "$install"/
   printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
   # The licence texts the licence page shows, in the wizard's Windows-1252.
   for licence in ie_lic.txt nc_lic.txt; do

@@ -117,6 +117,7 @@ bool COrvaneApp::initInstance() {
     // The helpers' messages are known by name from the start, so that their broadcasts reach us.
     wizardMessages();
     m_Dialogs = ui::startDialogs();
+    ui::loadIconFile("Wizard.ico", m_Icon);
     m_Options = parseWizardCommandLine(GetCommandLineA());
     m_StartPage = m_Options.m_StartPage;
     if (m_Dialogs) m_Prepare.create();

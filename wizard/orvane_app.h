@@ -34,6 +34,8 @@ public:
     const WizardOptions& options() const { return m_Options; }
     bool windowsNt() const { return m_WindowsNt; }
     bool windows2000() const { return m_Windows2000; }
+    // "Wizard.ico" of the current folder; empty when there is none.
+    const ui::Bitmap& icon() const { return m_Icon; }
 
 private:
     bool readBlock();
@@ -48,6 +50,7 @@ private:
     bool m_Windows2000 = false;
     bool m_Dialogs = false;  // the toolkit can show the wizard's windows
     CPrepareDlg m_Prepare;
+    ui::Bitmap m_Icon;
 };
 
 // Runs a helper program: its command line as is (found on the search path), its show mode, and

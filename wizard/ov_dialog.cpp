@@ -16,8 +16,10 @@ constexpr int IDC_CANCEL_CONFIRM = 1053;
 
 class CCancelDlg : public ui::DialogHandler {
 public:
+    explicit CCancelDlg(const ui::Bitmap& icon) : m_Icon(icon) {}
     bool confirmed = false;
     void onInit(ui::Dialog& d) override {
+        if (!m_Icon.empty()) d.setBitmap(IDC_CANCEL_ICON, m_Icon);
         d.setCaption(theWizardData.m_ProviderTitle);
         d.setText(IDC_CANCEL_TEXT, theWizardData.m_CancelText);
         d.setText(IDC_CANCEL_BACK, theWizardData.m_BackCaption);
@@ -36,6 +38,9 @@ public:
         }
         return false;
     }
+
+private:
+    const ui::Bitmap& m_Icon;
 };
 
 ui::DialogTemplate cancelDialog() {
@@ -118,7 +123,7 @@ bool OvDialog::onWizardFinish(ui::Sheet& sheet, ui::Dialog& page) {
 }
 
 bool OvDialog::askCancel(HWND owner) {
-    CCancelDlg question;
+    CCancelDlg question(m_App.icon());
     static const ui::DialogTemplate dialog = cancelDialog();
     traceLine("cancel question\n");
     ui::runModal(dialog, question, owner);

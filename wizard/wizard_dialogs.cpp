@@ -27,7 +27,8 @@ const ui::DialogTemplate& prepareTemplate() {
 const ui::DialogTemplate& cancelTemplate() {
     static const ui::DialogTemplate dialog{
         IDD_CANCEL, "", 250, 100, "MS Sans Serif", 8,
-        {{IDC_CANCEL_TEXT, ControlClass::StaticText, "", {10, 10, 230, 60}},
+        {{IDC_CANCEL_ICON, ControlClass::Picture, "", {10, 10, 21, 20}},
+         {IDC_CANCEL_TEXT, ControlClass::StaticText, "", {40, 10, 200, 60}},
          {IDC_CANCEL_BACK, ControlClass::DefaultButton, "", {122, 78, 56, 14}},
          {IDCANCEL, ControlClass::PushButton, "", {184, 78, 56, 14}}}};
     return dialog;

@@ -25,6 +25,7 @@ inline constexpr int IDC_PREPARE_BAR = 1001;
 inline constexpr int IDD_CANCEL = 129;
 inline constexpr int IDC_CANCEL_TEXT = 1052;
 inline constexpr int IDC_CANCEL_BACK = 1009;
+inline constexpr int IDC_CANCEL_ICON = 1054;
 
 const ui::DialogTemplate& prepareTemplate();
 const ui::DialogTemplate& cancelTemplate();

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the demo wizard's pictures as 8-bit .bmp files with their own palettes: the side picture
-beside every page (160 x 287) and the full-screen background (800 x 600). Plain gradients and
-shapes computed here, so the demo carries no artwork from anywhere else.
+beside every page (160 x 287) and the full-screen background (800 x 600), and the wizard's
+32 x 32 icon "Wizard.ico". Plain gradients and shapes computed here, so the demo carries no artwork
+from anywhere else.
 
     make_bitmaps.py FOLDER
 """
@@ -55,8 +56,34 @@ def background(folder):
     write_bmp(Path(folder) / "background.bmp", width, height, palette, pixel)
 
 
+def icon(folder):
+    """A blue disc with a white ring on a transparent ground, as an 8-bit icon with its mask."""
+    size = 32
+    palette = [(255, 255, 255)] + [(int(20 + 60 * i / 254), int(60 + 120 * i / 254), 230) for i in range(255)]
+
+    def inside(x, y):
+        return math.hypot(x - 15.5, y - 15.5) <= 15
+
+    rows = bytearray()
+    mask = bytearray()
+    for y in range(size - 1, -1, -1):  # bottom-up
+        for x in range(size):
+            r = math.hypot(x - 15.5, y - 15.5)
+            rows.append(0 if 9 <= r <= 11.5 or not inside(x, y) else 1 + min(253, y * 8))
+        bits = 0
+        for x in range(size):
+            bits = bits << 1 | (0 if inside(x, y) else 1)
+        mask += struct.pack(">I", bits)
+    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0, len(rows) + len(mask), 0, 0, 256, 0)
+    image = header + colours + bytes(rows) + bytes(mask)
+    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(image), 22)
+    (Path(folder) / "Wizard.ico").write_bytes(directory + image)
+
+
 if __name__ == "__main__":
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
     side(out)
     background(out)
+    icon(out)
