@@ -94,3 +94,8 @@ function(lumora_pack_archive target out dir)
     COMMENT "Packing ${out}")
   add_custom_target(${target} ALL DEPENDS ${out})
 endfunction()
+
+# ovbpack for the build machine, used by cross builds to pack the wizard's configuration block
+# (deploy/ and wizard/), the same bytes for both targets.
+set(LUMORA_HOST_OVBPACK "${PROJECT_SOURCE_DIR}/build/linux/bin/ovbpack" CACHE FILEPATH
+    "ovbpack built for the build machine, used by cross builds to pack the wizard's block")

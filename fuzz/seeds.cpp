@@ -2,6 +2,7 @@
 // system's own writers where it has one (packdat's writer, the registry script writer, profile
 // edits, the phonebook writer) and, for the texts only servers and pages write, the answers and
 // links they send.
+#include "config_block.h"
 #include "cp1252.h"
 #include "pack_folder.h"
 #include "phonebook.h"
@@ -116,6 +117,31 @@ void signupTexts() {
 
 }  // namespace
 
+// Small blocks of the oldest, a middle and the newest layout, in both containers.
+void wizardBlocks() {
+    std::vector<BYTE> rows(4, 0x11);
+    const std::vector<CPaletteEntry> colours = {{0, 0, 0}, {255, 255, 255}};
+    for (const WORD version : {9, 14, 21}) {
+        ConfigBlock block;
+        block.m_Version = version;
+        block.m_Data.m_ProviderTitle = "Anbieter";
+        block.m_Data.m_ShortName = "kurz";
+        block.m_Data.m_CleanupHelper.m_CommandLine = "clear.exe";
+        std::string error;
+        block.m_Pages.prufe.m_Side.setPacked(packDib(2, 2, 8, colours, {1, 0, 0, 0, 0, 1, 0, 0}), error);
+        block.m_Pages.progress.m_IeFrames.resize(1);
+        block.m_Pages.progress.m_IeFrames[0].setPacked(packDib(1, 1, 24, {}, rows), error);
+        block.m_Pages.knoten.m_Nodes = {{"Berlin", "030", "1"}};
+        block.m_Pages.prufe.m_Order = 1;
+        block.m_IeOptions = {{"Standard", "Beschreibung"}};
+        const std::vector<BYTE> file = writeConfigFile(block);
+        put("wizard_block", "v" + std::to_string(version) + ".ovb", std::string(file.begin(), file.end()));
+        const std::vector<BYTE> appended = writeAppendedBlock(block, 3);
+        put("wizard_block", "v" + std::to_string(version) + "-appended",
+            "MZ\x90" + std::string(appended.begin(), appended.end()));
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
@@ -128,5 +154,7 @@ int main(int argc, char** argv) {
     paneCommands();
     phonebooks();
     signupTexts();
+
+    wizardBlocks();
     return archives() ? 0 : 1;
 }

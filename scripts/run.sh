@@ -12,6 +12,66 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
+# With --wizard (not passed on) the setup wizard runs instead, on a fresh demo machine of its own
+# (build/demo/wizard-prefix, emulating Windows 2000 unless LUMORA_WIZARD_WINDOWS names 95, 98 or
+# NT4) from build/demo/wizard: the program with the demo provider's block appended and the helper
+# stand-ins beside it. Without a display it runs under Xvfb, presses Enter (the default button)
+# between pages and saves a screenshot of each to build/demo/wizard-screenshots.
+if [ "${1:-}" = "--wizard" ]; then
+  shift
+  # Only what the wizard needs: the program (its block appended), the stand-ins, regedit.
+  cmake --preset linux >/dev/null &&
+    cmake --build --preset linux --target Orvane wizard_standins regedit || exit 1
+  export LUMORA_PREFIX=$PWD/build/demo/wizard-prefix
+  rm -rf "$LUMORA_PREFIX"
+  install=$PWD/build/demo/wizard
+  rm -rf "$install"
+  mkdir -p "$install"
+  cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
+     build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC build/linux/bin/Wizard.ico \
+     "$install"/
+  printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
+  # The licence texts the licence page shows, in the wizard's Windows-1252.
+  for licence in ie_lic.txt nc_lic.txt; do
+    iconv -f UTF-8 -t WINDOWS-1252 "deploy/wizard/$licence" > "$install/$licence"
+  done
+  if [ -n "${LUMORA_WIZARD_WINDOWS:-}" ]; then
+    printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
+      "\"WindowsVersion\"=\"$LUMORA_WIZARD_WINDOWS\"" > "$install/version.reg"
+    build/linux/bin/regedit /s "$install/version.reg"
+  fi
+  cd "$install"
+  if [ -z "${DISPLAY:-}" ]; then
+    shots=$OLDPWD/build/demo/wizard-screenshots
+    mkdir -p "$shots"
+    rm -f "$shots"/page-*.png
+    # A display number no other server holds (other runs may share this machine).
+    number=$((100 + RANDOM % 400))
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    display=:$number
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null' EXIT
+    export DISPLAY=$display
+    sleep 1
+    ./orvane "$@" &
+    app=$!
+    for i in $(seq 12); do
+      sleep 3
+      kill -0 "$app" 2>/dev/null || break
+      import -window root "$shots/page-$i.png" 2>/dev/null && echo "screenshot: $shots/page-$i.png"
+      xdotool key Return 2>/dev/null
+    done
+    kill "$app" 2>/dev/null
+    wait "$app" 2>/dev/null
+    echo "No display: ran under Xvfb; screenshots are in $shots"
+  else
+    ./orvane "$@"
+  fi
+  echo "trace: $install/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
+  exit 0
+fi
+
 cmake --preset linux >/dev/null && cmake --build --preset linux || exit 1
 
 update_demo=0 old_control=0

@@ -1,0 +1,186 @@
+// The sixteen wizard pages. Each takes its texts from its configuration record when shown; the
+// device, location and browser detection they present is the detection library's, which fills the
+// user's choices (port, ISDN device, browser versions) before the pages read them.
+#pragma once
+
+#include "ov_dialog.h"
+#include "page_records.h"
+
+class CPrufeStp : public OvDialog {
+public:
+    CPrufeStp(COrvaneApp& app, const CPrufeRecord& record);
+    enum class State { NotChecked, ModemFound, NoModem };
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void triggerProgress(ui::Dialog& page) override;
+    void closeProgress(ui::Dialog& page) override;
+private:
+    void startCheckHelper();
+    const CPrufeRecord& m_Record;
+    State m_State = State::NotChecked;
+    bool m_CheckFinished = false;
+    bool m_HelperStarted = false;
+};
+
+class CGeratStp : public OvDialog {
+public:
+    CGeratStp(COrvaneApp& app, const CGeratRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CGeratRecord& m_Record;
+};
+
+class CGeratFaulStp : public OvDialog {
+public:
+    CGeratFaulStp(COrvaneApp& app, const CGeratFaulRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
+private:
+    const CGeratFaulRecord& m_Record;
+    bool m_Filled = false;
+};
+
+class COrtStp : public OvDialog {
+public:
+    COrtStp(COrvaneApp& app, const COrtRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const COrtRecord& m_Record;
+};
+
+class CKnotenStp : public OvDialog {
+public:
+    CKnotenStp(COrvaneApp& app, const CKnotenRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CKnotenRecord& m_Record;
+};
+
+class CMemberStp : public OvDialog {
+public:
+    CMemberStp(COrvaneApp& app, const CMemberRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CMemberRecord& m_Record;
+};
+
+class CUserDataStp : public OvDialog {
+public:
+    CUserDataStp(COrvaneApp& app, const CUserDataRecord& record, const CMemberStp& member);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+private:
+    void check(ui::Dialog& page);
+    std::string userName(ui::Dialog& page);
+    const CUserDataRecord& m_Record;
+    const CMemberStp& m_Member;
+};
+
+class CBrowserStp : public OvDialog {
+public:
+    CBrowserStp(COrvaneApp& app, const CBrowserRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CBrowserRecord& m_Record;
+};
+
+class COptionStp : public OvDialog {
+public:
+    COptionStp(COrvaneApp& app, const COptionRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
+private:
+    const std::vector<CSetupData>& options() const;
+    const COptionRecord& m_Record;
+};
+
+class CLicenceStp : public OvDialog {
+public:
+    CLicenceStp(COrvaneApp& app, const CLicenceRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CLicenceRecord& m_Record;
+};
+
+class CProgressStp : public OvDialog {
+public:
+    CProgressStp(COrvaneApp& app, const CProgressRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void triggerProgress(ui::Dialog& page) override;
+    void triggerBitmap(ui::Dialog& page, WPARAM frame) override;
+    void closeProgress(ui::Dialog& page) override;
+private:
+    const CProgressRecord& m_Record;
+    bool m_Done = false;
+    size_t m_Frame = 0;
+};
+
+class CRebootStp : public OvDialog {
+public:
+    CRebootStp(COrvaneApp& app, const CRebootRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool finish(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CRebootRecord& m_Record;
+};
+
+// The product, contract, welcome and region pages: their texts, check boxes and choices.
+class CProductStp : public OvDialog {
+public:
+    CProductStp(COrvaneApp& app, const CProductRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    const CProductRecord& m_Record;
+};
+
+class CTextsStp : public OvDialog {
+public:
+    CTextsStp(COrvaneApp& app, int resourceId, std::vector<std::string> texts, DWORD order,
+              const CDibDoc& side);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+private:
+    std::vector<std::string> m_Texts;
+};
+
+class CContractStp : public CTextsStp {
+public:
+    CContractStp(COrvaneApp& app, const CContractRecord& record);
+};
+
+class CWelcomeStp : public CTextsStp {
+public:
+    CWelcomeStp(COrvaneApp& app, const CWelcomeRecord& record);
+};
+
+class CRegionStp : public CTextsStp {
+public:
+    CRegionStp(COrvaneApp& app, const CRegionRecord& record);
+};
+
+// A string of the program's string table.
+std::string loadString(UINT id);
