@@ -160,6 +160,14 @@ HWND openControl(const ExtenderCall& call, const char* kind, Exchange* exchange,
     return control;
 }
 
+// The control of argument 1 with the section opened for it, or the failure already reported.
+struct OpenedControl {
+    OpenedControl(const ExtenderCall& call, const char* kind) { window = openControl(call, kind, &exchange, failed); }
+    Exchange exchange;
+    HWND window = nullptr;
+    LONG failed = 0;
+};
+
 bool appendJoined(std::string& joined, bool first, const char* text) {
     if (!first) joined += '\t';
     joined += text;
@@ -233,10 +241,9 @@ const char* listViewText(HWND list, int item, int column) {
 }
 
 LONG listViewColumn(const ExtenderCall& call, int column) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND list = openControl(call, WC_LISTVIEWA, &exchange, failed);
-    if (!list) return failed;
+    OpenedControl opened(call, WC_LISTVIEWA);
+    if (!opened.window) return opened.failed;
+    const HWND list = opened.window;
     const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     if (count < 0) return fail(call, 244);
     std::string joined;
@@ -254,10 +261,9 @@ LONG cgetlvcoltext(const ExtenderCall& call) {
 // Sets (or clears) the selection of list view item n, counted from 1; 0 clears every item.
 LONG listViewSelect(const ExtenderCall& call, bool select) {
     if (!isNumberText(call.arg(2))) return fail(call, 240);
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND list = openControl(call, WC_LISTVIEWA, &exchange, failed);
-    if (!list) return failed;
+    OpenedControl opened(call, WC_LISTVIEWA);
+    if (!opened.window) return opened.failed;
+    const HWND list = opened.window;
     const long long item = call.number(2);
     const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     if (item < (select ? 1 : 0) || item > count) return fail(call, 222);
@@ -327,10 +333,9 @@ bool validPath(const std::string& path) {
 LONG treeWord(const ExtenderCall& call, bool select) {
     const std::string path = call.arg(2);
     if (!validPath(path)) return fail(call, 250);
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND tree = openControl(call, WC_TREEVIEWA, &exchange, failed);
-    if (!tree) return failed;
+    OpenedControl opened(call, WC_TREEVIEWA);
+    if (!opened.window) return opened.failed;
+    const HWND tree = opened.window;
     const HTREEITEM item = walkTree(tree, path);
     if (!item) return call.returnNumber(0);
     if (select) return call.returnNumber(SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, at(item)) ? 1 : 0);
@@ -369,10 +374,9 @@ LONG cdblclickitem(const ExtenderCall& call) {
 }
 
 LONG cgetsbtext(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND bar = openControl(call, STATUSCLASSNAMEA, &exchange, failed);
-    if (!bar) return failed;
+    OpenedControl opened(call, STATUSCLASSNAMEA);
+    if (!opened.window) return opened.failed;
+    const HWND bar = opened.window;
     const LRESULT parts = SendMessageA(bar, SB_GETPARTS, 0, 0);
     std::string joined;
     for (LRESULT i = 0; i < parts; ++i) {
@@ -386,10 +390,9 @@ LONG cgetsbtext(const ExtenderCall& call) {
 }
 
 LONG cgethrtext(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND header = openControl(call, WC_HEADERA, &exchange, failed);
-    if (!header) return failed;
+    OpenedControl opened(call, WC_HEADERA);
+    if (!opened.window) return opened.failed;
+    const HWND header = opened.window;
     const LRESULT count = SendMessageA(header, HDM_GETITEMCOUNT, 0, 0);
     if (count < 0) return fail(call, 244);
     std::string joined;
@@ -416,10 +419,9 @@ bool upDownRange(HWND control, INT& low, INT& high) {
 }
 
 LONG upDownWord(const ExtenderCall& call, DWORD id) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND control = openControl(call, UPDOWN_CLASSA, &exchange, failed);
-    if (!control) return failed;
+    OpenedControl opened(call, UPDOWN_CLASSA);
+    if (!opened.window) return opened.failed;
+    const HWND control = opened.window;
     INT low = 0, high = 0;
     upDownRange(control, low, high);
     switch (id) {
@@ -490,10 +492,9 @@ UINT dateArg(const ExtenderCall& call, int n, CtlDate& date) {
 LONG csetdtpdate(const ExtenderCall& call) {
     CtlDate date;
     if (const UINT problem = dateArg(call, 2, date)) return fail(call, problem);
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND picker = openControl(call, DATETIMEPICK_CLASSA, &exchange, failed);
-    if (!picker) return failed;
+    OpenedControl opened(call, DATETIMEPICK_CLASSA);
+    if (!opened.window) return opened.failed;
+    const HWND picker = opened.window;
     toSystemTime(date, shared.item.times[0]);
     if (!SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, at(&shared.item.times[0]))) return fail(call, 235);
     // The owner hears of the change as of one the user made.
@@ -503,15 +504,14 @@ LONG csetdtpdate(const ExtenderCall& call) {
     shared.change.nmhdr.code = DTN_DATETIMECHANGE;
     shared.change.dwFlags = GDT_VALID;
     shared.change.st = shared.item.times[0];
-    if (const UINT problem = exchange.run(picker, kNotify)) return fail(call, problem);
+    if (const UINT problem = opened.exchange.run(picker, kNotify)) return fail(call, problem);
     return call.returnNumber(1);
 }
 
 LONG cgetdtpdate(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND picker = openControl(call, DATETIMEPICK_CLASSA, &exchange, failed);
-    if (!picker) return failed;
+    OpenedControl opened(call, DATETIMEPICK_CLASSA);
+    if (!opened.window) return opened.failed;
+    const HWND picker = opened.window;
     shared.item.times[0] = SYSTEMTIME{};
     if (SendMessageA(picker, DTM_GETSYSTEMTIME, 0, at(&shared.item.times[0])) != GDT_VALID)
         return call.returnText("");
@@ -531,10 +531,9 @@ LONG csetcaldate(const ExtenderCall& call) {
     if (isNone(call.arg(3))) last = first;
     else if (!parseCtlDate(call.arg(3), last)) return fail(call, 232);
     if (dayNumber(last) < dayNumber(first)) return fail(call, 232);
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND calendar = openControl(call, MONTHCAL_CLASSA, &exchange, failed);
-    if (!calendar) return failed;
+    OpenedControl opened(call, MONTHCAL_CLASSA);
+    if (!opened.window) return opened.failed;
+    const HWND calendar = opened.window;
     toSystemTime(first, shared.item.times[0]);
     toSystemTime(last, shared.item.times[1]);
     if (GetWindowLongA(calendar, GWL_STYLE) & MCS_MULTISELECT) {
@@ -549,10 +548,9 @@ LONG csetcaldate(const ExtenderCall& call) {
 }
 
 LONG cgetcaldate(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND calendar = openControl(call, MONTHCAL_CLASSA, &exchange, failed);
-    if (!calendar) return failed;
+    OpenedControl opened(call, MONTHCAL_CLASSA);
+    if (!opened.window) return opened.failed;
+    const HWND calendar = opened.window;
     shared.item.times[0] = shared.item.times[1] = SYSTEMTIME{};
     if (GetWindowLongA(calendar, GWL_STYLE) & MCS_MULTISELECT) {
         SendMessageA(calendar, MCM_GETSELRANGE, 0, at(shared.item.times));
@@ -577,10 +575,9 @@ bool toolbarButton(HWND bar, LRESULT index, int& command, BYTE& state, std::stri
 }
 
 LONG cgettbtext(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND bar = openControl(call, TOOLBARCLASSNAMEA, &exchange, failed);
-    if (!bar) return failed;
+    OpenedControl opened(call, TOOLBARCLASSNAMEA);
+    if (!opened.window) return opened.failed;
+    const HWND bar = opened.window;
     const LRESULT count = SendMessageA(bar, TB_BUTTONCOUNT, 0, 0);
     std::string joined;
     bool first = true;
@@ -598,10 +595,9 @@ LONG cgettbtext(const ExtenderCall& call) {
 // Clicks the button with this caption (ampersands left out, any case) or at this position among
 // the buttons (from 1), as the toolbar's owner would hear of a click.
 LONG cclicktoolbar(const ExtenderCall& call) {
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND bar = openControl(call, TOOLBARCLASSNAMEA, &exchange, failed);
-    if (!bar) return failed;
+    OpenedControl opened(call, TOOLBARCLASSNAMEA);
+    if (!opened.window) return opened.failed;
+    const HWND bar = opened.window;
     const char* wanted = call.arg(2);
     const bool byNumber = isNumberText(wanted);
     const LRESULT count = SendMessageA(bar, TB_BUTTONCOUNT, 0, 0);
@@ -626,11 +622,10 @@ LONG cgetwndcursor(const ExtenderCall& call) {
         if (!windowArg(call, 1)) return fail(call, 201);
         return fail(call, 221);
     }
-    Exchange exchange;
-    LONG failed = 0;
-    const HWND window = openControl(call, nullptr, &exchange, failed);
-    if (!window) return failed;
-    if (const UINT problem = exchange.run(window, kCursor)) return fail(call, problem);
+    OpenedControl opened(call, nullptr);
+    if (!opened.window) return opened.failed;
+    const HWND window = opened.window;
+    if (const UINT problem = opened.exchange.run(window, kCursor)) return fail(call, problem);
     if (call.number(2) == 0) return call.returnNumber(static_cast<LONG>(shared.cursor));
     return call.returnText(shared.text);
 }

@@ -131,13 +131,23 @@ LONG cwndinfo(const ExtenderCall& call) {
     }
 }
 
+// The window and requested state of ccheckbox, cradiobutton and cenablestate; false when the
+// failure has been reported.
+bool stateArgs(const ExtenderCall& call, HWND& window, long long& wanted, LONG& failed) {
+    window = windowArg(call, 1);
+    if (!window) failed = fail(call, 201);
+    else if (!isNumberText(call.arg(2))) failed = fail(call, 221);
+    wanted = call.number(2);
+    return window && isNumberText(call.arg(2));
+}
+
 LONG checkState(HWND button) { return static_cast<LONG>(SendMessageA(button, BM_GETCHECK, 0, 0)); }
 
 LONG ccheckbox(const ExtenderCall& call) {
-    const HWND button = windowArg(call, 1);
-    if (!button) return fail(call, 201);
-    if (!isNumberText(call.arg(2))) return fail(call, 221);
-    const long long wanted = call.number(2);
+    HWND button;
+    long long wanted;
+    LONG failed = 0;
+    if (!stateArgs(call, button, wanted, failed)) return failed;
     const LONG before = checkState(button);
     if (wanted == -1) return call.returnNumber(before);
     if (wanted < 0 || wanted > 2) return fail(call, 221);
@@ -151,10 +161,10 @@ LONG ccheckbox(const ExtenderCall& call) {
 }
 
 LONG cradiobutton(const ExtenderCall& call) {
-    const HWND button = windowArg(call, 1);
-    if (!button) return fail(call, 201);
-    if (!isNumberText(call.arg(2))) return fail(call, 221);
-    const long long wanted = call.number(2);
+    HWND button;
+    long long wanted;
+    LONG failed = 0;
+    if (!stateArgs(call, button, wanted, failed)) return failed;
     const LONG before = checkState(button);
     if (wanted == -1) return call.returnNumber(before);
     if (wanted == 0) return fail(call, 220);
@@ -164,10 +174,10 @@ LONG cradiobutton(const ExtenderCall& call) {
 }
 
 LONG cenablestate(const ExtenderCall& call) {
-    const HWND window = windowArg(call, 1);
-    if (!window) return fail(call, 201);
-    if (!isNumberText(call.arg(2))) return fail(call, 221);
-    const long long wanted = call.number(2);
+    HWND window;
+    long long wanted;
+    LONG failed = 0;
+    if (!stateArgs(call, window, wanted, failed)) return failed;
     const LONG before = IsWindowEnabled(window) ? 1 : 0;
     if (wanted == -1) return call.returnNumber(before);
     if (wanted != 0 && wanted != 1) return fail(call, 221);
