@@ -253,9 +253,9 @@ LONG listViewColumn(const ExtenderCall& call, int column) {
 }
 
 LONG cgetlvcoltext(const ExtenderCall& call) {
-    if (!isNumberText(call.arg(2))) return fail(call, 240);
-    if (call.number(2) < 1) return fail(call, 252);
-    return listViewColumn(call, static_cast<int>(call.number(2) - 1));
+    int column;
+    LONG failed = 0;
+    return columnArg(call, column, failed) ? listViewColumn(call, column) : failed;
 }
 
 // Sets (or clears) the selection of list view item n, counted from 1; 0 clears every item.
@@ -316,17 +316,6 @@ HTREEITEM walkTree(HWND tree, const std::string& path) {
             level = nextItem(tree, TVGN_CHILD, parent);
             SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, at(parent));
         }
-    }
-}
-
-bool validPath(const std::string& path) {
-    if (path.empty()) return false;
-    size_t start = 0;
-    for (;;) {
-        const size_t tab = path.find('\t', start);
-        if (tab == start || start == path.size()) return false;
-        if (tab == std::string::npos) return true;
-        start = tab + 1;
     }
 }
 

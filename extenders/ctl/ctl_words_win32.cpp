@@ -131,53 +131,35 @@ LONG cwndinfo(const ExtenderCall& call) {
     }
 }
 
-// The window and requested state of ccheckbox, cradiobutton and cenablestate; false when the
-// failure has been reported.
-bool stateArgs(const ExtenderCall& call, HWND& window, long long& wanted, LONG& failed) {
-    window = windowArg(call, 1);
-    if (!window) failed = fail(call, 201);
-    else if (!isNumberText(call.arg(2))) failed = fail(call, 221);
-    wanted = call.number(2);
-    return window && isNumberText(call.arg(2));
-}
-
-LONG checkState(HWND button) { return static_cast<LONG>(SendMessageA(button, BM_GETCHECK, 0, 0)); }
-
-LONG ccheckbox(const ExtenderCall& call) {
-    HWND button;
-    long long wanted;
-    LONG failed = 0;
-    if (!stateArgs(call, button, wanted, failed)) return failed;
-    const LONG before = checkState(button);
-    if (wanted == -1) return call.returnNumber(before);
-    if (wanted < 0 || wanted > 2) return fail(call, 221);
-    // A box that cannot show the state asked for (2 on a two-state box) would be clicked for ever:
-    // one round through its states is enough.
-    for (int clicks = 0; checkState(button) != wanted && clicks < 3; ++clicks) {
-        if (clicks > 0) Sleep(100);
-        SendMessageA(button, BM_CLICK, 0, 0);
+// A button clicked as the user would, 100 ms after the click before.
+class ButtonControl : public StatefulControl {
+public:
+    explicit ButtonControl(HWND button) : button_(button) {}
+    LONG checkState() override { return static_cast<LONG>(SendMessageA(button_, BM_GETCHECK, 0, 0)); }
+    bool click() override {
+        if (clicked_) Sleep(100);
+        clicked_ = true;
+        SendMessageA(button_, BM_CLICK, 0, 0);
+        return true;
     }
-    return call.returnNumber(before);
-}
 
-LONG cradiobutton(const ExtenderCall& call) {
-    HWND button;
-    long long wanted;
-    LONG failed = 0;
-    if (!stateArgs(call, button, wanted, failed)) return failed;
-    const LONG before = checkState(button);
-    if (wanted == -1) return call.returnNumber(before);
-    if (wanted == 0) return fail(call, 220);
-    if (wanted != 1) return fail(call, 221);
-    if (before != BST_CHECKED) SendMessageA(button, BM_CLICK, 0, 0);
-    return call.returnNumber(before);
+private:
+    HWND button_;
+    bool clicked_ = false;
+};
+
+LONG stateWord(const ExtenderCall& call, bool radio) {
+    const HWND window = windowArg(call, 1);
+    if (!window) return fail(call, 201);
+    ButtonControl button(window);
+    return radio ? radioButtonWord(call, button) : checkBoxWord(call, button);
 }
 
 LONG cenablestate(const ExtenderCall& call) {
-    HWND window;
-    long long wanted;
-    LONG failed = 0;
-    if (!stateArgs(call, window, wanted, failed)) return failed;
+    const HWND window = windowArg(call, 1);
+    if (!window) return fail(call, 201);
+    if (!isNumberText(call.arg(2))) return fail(call, 221);
+    const long long wanted = call.number(2);
     const LONG before = IsWindowEnabled(window) ? 1 : 0;
     if (wanted == -1) return call.returnNumber(before);
     if (wanted != 0 && wanted != 1) return fail(call, 221);
@@ -277,23 +259,6 @@ LONG setListItem(const ExtenderCall& call, const ListMessages& kind) {
     if (&kind == &kComboBox) notifyParent(list, CBN_SELCHANGE);
     else if (GetWindowLongA(list, GWL_STYLE) & LBS_NOTIFY) notifyParent(list, LBN_SELCHANGE);
     return call.returnNumber(accepted ? 1 : 0);
-}
-
-// "1,3,5" (blanks and tabs allowed around the numbers) into item numbers; false when it is not
-// such a list.
-bool numberList(const char* text, std::vector<long long>& numbers) {
-    std::string item;
-    for (const char* at = text;; ++at) {
-        if (*at == ',' || *at == '\0') {
-            if (!isNumberText(item.c_str())) return false;
-            numbers.push_back(parseNumber(item.c_str()));
-            item.clear();
-            if (!*at) break;
-        } else if (*at != '\t') {
-            item += *at;
-        }
-    }
-    return !numbers.empty();
 }
 
 LONG csetlbitemex(const ExtenderCall& call) {
@@ -399,6 +364,9 @@ LONG returnList(const ExtenderCall& call, const std::string& joined, bool empty)
     return call.returnText(empty ? "*EMPTY*" : joined);
 }
 
+// Windows and controls are named by their handles: nothing is kept between calls.
+void releaseWords() {}
+
 LONG runWord(DWORD id, const ExtenderCall& call) {
     switch (id) {
     case 2: return searchWord(call, SearchMode::text);
@@ -406,8 +374,8 @@ LONG runWord(DWORD id, const ExtenderCall& call) {
     case 4: return searchWord(call, SearchMode::id);
     case 5: return messageWord(call, false);
     case 6: return cwndinfo(call);
-    case 7: return ccheckbox(call);
-    case 8: return cradiobutton(call);
+    case 7: return stateWord(call, false);
+    case 8: return stateWord(call, true);
     case 9: return cenablestate(call);
     case 10: return cgetedittext(call);
     case 11: return csetedittext(call);

@@ -80,6 +80,65 @@ bool captionMatches(const std::string& caption, const char* wanted) {
     return lstrcmpiA(plain.c_str(), wanted) == 0;
 }
 
+bool numberList(const char* text, std::vector<long long>& numbers) {
+    std::string item;
+    for (const char* at = text;; ++at) {
+        if (*at == ',' || *at == '\0') {
+            if (!isNumberText(item.c_str())) return false;
+            numbers.push_back(parseNumber(item.c_str()));
+            item.clear();
+            if (!*at) break;
+        } else if (*at != '\t') {
+            item += *at;
+        }
+    }
+    return !numbers.empty();
+}
+
+bool validPath(const std::string& path) {
+    if (path.empty()) return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = path.find('\t', start);
+        if (tab == start || start == path.size()) return false;
+        if (tab == std::string::npos) return true;
+        start = tab + 1;
+    }
+}
+
+LONG checkBoxWord(const ExtenderCall& call, StatefulControl& control) {
+    if (!isNumberText(call.arg(2))) return fail(call, 221);
+    const long long wanted = call.number(2);
+    const LONG before = control.checkState();
+    if (wanted == -1) return call.returnNumber(before);
+    if (wanted < 0 || wanted > 2) return fail(call, 221);
+    // A box that cannot show the state asked for (2 on a two-state box) would be clicked for ever:
+    // it goes round its states back to where it was, then the clicking stops.
+    for (int clicks = 0; control.checkState() != wanted && clicks < 3; ++clicks) {
+        if (!control.click()) return fail(call, 223);
+        if (control.checkState() == before) break;
+    }
+    return call.returnNumber(before);
+}
+
+LONG radioButtonWord(const ExtenderCall& call, StatefulControl& control) {
+    if (!isNumberText(call.arg(2))) return fail(call, 221);
+    const long long wanted = call.number(2);
+    const LONG before = control.checkState();
+    if (wanted == -1) return call.returnNumber(before);
+    if (wanted == 0) return fail(call, 220);
+    if (wanted != 1) return fail(call, 221);
+    if (before != 1 && !control.click()) return fail(call, 223);
+    return call.returnNumber(before);
+}
+
+bool columnArg(const ExtenderCall& call, int& column, LONG& failed) {
+    const UINT problem = !isNumberText(call.arg(2)) ? 240 : call.number(2) < 1 ? 252 : 0;
+    if (problem) failed = fail(call, problem);
+    column = static_cast<int>(call.number(2) - 1);
+    return problem == 0;
+}
+
 int weekdayOf(int year, int month, int day) {
     // Sakamoto's method over the Gregorian calendar: 0 is Sunday.
     static const int offset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
@@ -146,6 +205,7 @@ extern "C" LONG WINAPI PXLExtender(HWND window, DWORD_PTR unused, DWORD_PTR cont
     }
     if (id == kUnload) {
         freeWorkBuffer();
+        releaseWords();
         return 1;
     }
     if (id == kDescription) return answerDescription(call, message(1000));

@@ -9,6 +9,7 @@
 #include "extender_protocol.h"
 
 #include <string>
+#include <vector>
 
 namespace pxctl {
 
@@ -30,6 +31,25 @@ bool isNumberText(const char* text);
 // A window or object handle argument: a number, else 0.
 DWORD_PTR handleArg(const char* text);
 
+// "1,3,5" (blanks and tabs allowed around the numbers) into item numbers; false when it is not
+// such a list.
+bool numberList(const char* text, std::vector<long long>& numbers);
+// Whether a tree path is node names separated by single tabs, none of them empty.
+bool validPath(const std::string& path);
+
+// A check box or radio button as the state words see it on either platform.
+class StatefulControl {
+public:
+    virtual ~StatefulControl() = default;
+    virtual LONG checkState() = 0;  // 0, 1, or 2 for indeterminate
+    virtual bool click() = 0;       // false when it cannot be clicked
+};
+// ccheckbox and cradiobutton (argument 2 the state asked for) on a control that exists.
+LONG checkBoxWord(const ExtenderCall& call, StatefulControl& control);
+LONG radioButtonWord(const ExtenderCall& call, StatefulControl& control);
+// The column of cgetlvcoltext (argument 2, from 1) counted from 0; false when reported.
+bool columnArg(const ExtenderCall& call, int& column, LONG& failed);
+
 // Whether a caption, with every "&" removed, equals `wanted` in any letter case.
 bool captionMatches(const std::string& caption, const char* wanted);
 
@@ -46,5 +66,7 @@ int weekdayOf(int year, int month, int day);
 
 // Answers one use of a word (identifiers 1 to 51); defined by the platform's half.
 LONG runWord(DWORD id, const ExtenderCall& call);
+// Lets go of what the platform's half keeps between calls; part of the unload call.
+void releaseWords();
 
 }  // namespace pxctl

@@ -1,9 +1,11 @@
 // End-to-end tests of the window-control extender: pollex runs a script that drives a program of
 // ours in another process, the way a user's script drives an installation dialog. Under Wine the
 // Windows builds of pollex, pxctl.dll and ctltarget (every common control) share one Wine prefix
-// and an Xvfb display.
+// and an Xvfb display; on Linux the GTK ctltarget is driven over an accessibility bus of the
+// test's own session bus.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "../../../extenders/net/extender_protocol.h"
 #include "../pollex_run.h"
 #include "testenv.h"
 #include "xvfb.h"
@@ -45,6 +48,19 @@ bool waitForLine(const std::string& path, const std::string& wanted, int seconds
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
+}
+
+// A line the program under test should have reported, how often, and why.
+struct ReportLine {
+    const char* line;
+    long times;
+    const char* why;
+};
+
+void expectReport(const std::string& log, std::initializer_list<ReportLine> expected) {
+    const auto report = fileLines(log);
+    for (const auto& e : expected)
+        EXPECT_EQ(std::count(report.begin(), report.end(), e.line), e.times) << e.line << " " << e.why;
 }
 
 class UnderWine : public ::testing::Test {
@@ -139,23 +155,155 @@ TEST_F(UnderWine, EveryWordAgainstAProgramInAnotherProcess) {
     // The program heard of every change as of a user's: four clicks took the three-state box to
     // "indeterminate" and back to "checked"; the owners were told of selections, the double
     // clicks, the date (with its weekday), the toolbar button and the slider.
-    const auto report = fileLines(log);
-    auto count = [&](const std::string& line) { return std::count(report.begin(), report.end(), line); };
-    EXPECT_EQ(count("command id=101 code=0"), 4);
-    EXPECT_EQ(count("command id=103 code=0"), 1) << "a checked radio button is not clicked again";
-    EXPECT_EQ(count("command id=100 code=0"), 2) << "cclickbutton and cpostbutton";
-    EXPECT_EQ(count("command id=106 code=1"), 1) << "LBN_SELCHANGE for csetlbitem";
-    EXPECT_EQ(count("command id=106 code=2"), 1) << "LBN_DBLCLK for cdblclickitem";
-    EXPECT_EQ(count("command id=107 code=1"), 2) << "csetlbitemex and cclearlball";
-    EXPECT_EQ(count("command id=109 code=1"), 1) << "CBN_SELCHANGE for csetcbitem";
-    EXPECT_EQ(count("double click on people item 0"), 1);
-    EXPECT_EQ(count("date changed 2049-7-4 weekday=0"), 1);
-    EXPECT_EQ(count("date changed 2000-2-29 weekday=2"), 1);
-    EXPECT_EQ(count("command id=201 code=0"), 1) << "the enabled toolbar button only";
-    EXPECT_EQ(count("command id=202 code=0"), 0);
-    EXPECT_EQ(count("volume 60"), 1);
-    EXPECT_EQ(count("command id=104 code=256"), 1) << "EN_SETFOCUS for csetfocus";
-    EXPECT_EQ(count("submitted name=Erika Muster newsletter=1 isdn=1 line=2"), 1);
+    expectReport(log, {
+        {"command id=101 code=0", 4, ""},
+        {"command id=103 code=0", 1, "a checked radio button is not clicked again"},
+        {"command id=100 code=0", 2, "cclickbutton and cpostbutton"},
+        {"command id=106 code=1", 1, "LBN_SELCHANGE for csetlbitem"},
+        {"command id=106 code=2", 1, "LBN_DBLCLK for cdblclickitem"},
+        {"command id=107 code=1", 2, "csetlbitemex and cclearlball"},
+        {"command id=109 code=1", 1, "CBN_SELCHANGE for csetcbitem"},
+        {"double click on people item 0", 1, ""},
+        {"date changed 2049-7-4 weekday=0", 1, ""},
+        {"date changed 2000-2-29 weekday=2", 1, ""},
+        {"command id=201 code=0", 1, "the enabled toolbar button only"},
+        {"command id=202 code=0", 0, ""},
+        {"volume 60", 1, ""},
+        {"command id=104 code=256", 1, "EN_SETFOCUS for csetfocus"},
+        {"submitted name=Erika Muster newsletter=1 isdn=1 line=2", 1, ""},
+    });
+}
+
+// Every word on the Linux desktop: pollex and the GTK program in one D-Bus session with its
+// accessibility bus, on an Xvfb display of the test's own. Words without a counterpart answer
+// their messages; the script's texts are Windows-1252 and reach the program as UTF-8.
+TEST(Desktop, EveryWordOverTheAccessibilityBus) {
+    lumora_test::XvfbServer xvfb;
+    ASSERT_TRUE(xvfb.start());
+    const std::string dir = lumora_test::scratchDir();
+    const std::string log = dir + "/target.log";
+    // The program is started, waited for, driven, and given five seconds to end after "OK".
+    const std::string runner =
+        "T=\"$1\"; L=\"$2\"; shift 2; \"$T\" >\"$L\" 2>/dev/null & t=$!; "
+        "for i in $(seq 300); do grep -qx ready \"$L\" && break; sleep 0.1; done; "
+        "\"$@\" >\"$L.out\" 2>/dev/null; s=$?; "
+        "for i in $(seq 50); do kill -0 $t 2>/dev/null || break; sleep 0.1; done; kill $t 2>/dev/null; "
+        "echo \"exit $s\" >>\"$L.out\"";
+    // The bus's own services write to the session's output: only the script's is compared.
+    const std::string command = "env -u NO_AT_BRIDGE -u GTK_A11Y dbus-run-session -- sh -c '" + runner + "' sh '" +
+                                lumora_test::builtProgram("ctltarget_gtk") + "' '" + log + "' '" +
+                                lumora_test::builtProgram("pollex") + "' '" + kScripts + "desktop.pxl' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(log + ".out", std::ios::binary);
+    std::stringstream output;
+    output << in.rdbuf();
+    EXPECT_EQ(output.str(), lines({
+        "info 20014 51 / ERROR -1 101: ctlGetInfo: Invalid parameter",
+        "byname 100 late 123 none 0 / ERROR -1 203: ctl: Must specify child text / ERROR -1 204: ctl:  Specified "
+        "parent window doesn't exist",
+        "byseq Lumora Steuerelemente / ERROR -1 202: ctl:: Invalid child sequence number or ID",
+        "byid Edit / ERROR -1 202: ctl:: Invalid child sequence number or ID",
+        "byclass 113 / ERROR -1 203: ctl: Must specify child text",
+        "exist 100 0 / ERROR -1 The third parameter must be between 1 and 4. / ERROR -1 240: Second parameter must "
+        "be a number.",
+        "messages ERROR -1 233: This function is not supported by  the current comctl32.dll / ERROR -1 212: "
+        "cSendMsg: Invalid message number",
+        "checkbox 0 0 1 1 / ERROR -1 221: Request code out of bounds",
+        "radio 0 1 / ERROR -1 220: cRadioBtn:  Cannot clear radio buttons.  Set Only.",
+        "enable 1 / ERROR -1 233: This function is not supported by  the current comctl32.dll",
+        "click 1 1 / ERROR -1 201:ctl: Invalid window handle",
+        "edit 1 Erika M\xfcller / ERROR -1 201:ctl: Invalid window handle",
+        "listbox Berlin\tHamburg\tKoeln / 1 Hamburg / ERROR -1 List/Combo box item number bad / ERROR -1 223: "
+        "Specified window has an unknown class name or style.",
+        "multiple 2 Rot\tBlau / 1 *EMPTY* / ERROR -1 246: Second parameter contains out of range item numbers. / "
+        "ERROR -1 245: Second parameter must be a list of numbers. / ERROR -1 247: This List Box does not allow the "
+        "selection of multiple items.",
+        "combo Analog\tISDN\tDSL / 1 / ERROR -1 List/Combo box item number bad",
+        "dblclick 1 / ERROR -1 230: Window will not respond to mouse double clicks.",
+        "tab 1 / ERROR -1 List/Combo box item number bad",
+        "ip ERROR -1 227: Specified window is not an IP address control. / ERROR -1 227: Specified window is not an "
+        "IP address control.",
+        "listview Anna\tBernd / 0301\t0402 / 1 1 / ERROR -1 252: Column number parameter must be greater than zero. / "
+        "ERROR -1 List/Combo box item number bad",
+        "tree 1 0 1 / ERROR -1 250: The second parameter must be a tab-delimited list of node names. / ERROR -1 223: "
+        "Specified window has an unknown class name or style.",
+        "bars Bereit / Name\tNummer / ERROR -1 223: Specified window has an unknown class name or style. / ERROR -1 "
+        "223: Specified window has an unknown class name or style.",
+        "updown 3 0 10 3 / ERROR -1 231: Second parameter out of range. / ERROR -1 240: Second parameter must be a "
+        "number.",
+        "unsupported ERROR -1 233: This function is not supported by  the current comctl32.dll / ERROR -1 233: This "
+        "function is not supported by  the current comctl32.dll / ERROR -1 233: This function is not supported by  "
+        "the current comctl32.dll",
+        "toolbar Oeffnen\tSpeichern / 1 / ERROR -1 238: Specified button is either hidden or disabled. / ERROR -1 237: "
+        "Unable to find specified button.",
+        "trackbar 25 0 100 25 60 / ERROR -1 231: Second parameter out of range.",
+        "focus 1 / ERROR -1 201:ctl: Invalid window handle",
+        "submitted 1",
+        "exit 0",
+    }));
+
+    // What the program heard: a two-state box asked for "indeterminate" went round and back, the
+    // selections, the activated row, the tree path, the values and the toolbar button.
+    expectReport(log, {
+        {"toggled Newsletter 1", 2, ""},
+        {"toggled Newsletter 0", 1, ""},
+        {"toggled ISDN 1", 1, ""},
+        {"clicked _Weiter", 2, ""},
+        {"line 2", 1, ""},
+        {"activated people 1", 1, ""},
+        {"tab 1", 1, ""},
+        {"place Mitte", 1, ""},
+        {"count 7", 1, ""},
+        {"tool Oeffnen", 1, ""},
+        {"volume 60", 1, ""},
+        {"submitted name=Erika M\xc3\xbcller newsletter=1 isdn=1 line=2", 1, ""},
+    });
+}
+
+// The entry protocol as a host meets it: the table's 51 names as they stand, the description,
+// unknown identifiers with status -1, and an unload that leaves the library usable.
+TEST(Desktop, EntryProtocol) {
+    void* library = dlopen(lumora_test::builtProgram("libpxctl.so").c_str(), RTLD_NOW);
+    ASSERT_NE(library, nullptr) << dlerror();
+    using Entry = LONG(WINAPI*)(HWND, DWORD_PTR, DWORD_PTR, DWORD, PXLCALLBACK, DWORD_PTR, PXLHostBuffer*, LPSTR,
+                                LPSTR, LPSTR, LPSTR, LPSTR);
+    auto entry = reinterpret_cast<Entry>(dlsym(library, "PXLExtender"));
+    ASSERT_NE(entry, nullptr);
+    static struct {
+        LONG status;
+        std::string text;
+    } answer;
+    PXLCALLBACK record = [](LONG status, DWORD_PTR, DWORD_PTR, DWORD, LONG, LPCSTR text) -> LONG {
+        answer = {status, text ? text : ""};
+        return 1;
+    };
+    std::vector<std::string> names;
+    for (int i = 0;; ++i) {
+        PXLTableRecord row{};
+        std::string at = std::to_string(i);
+        char empty[] = "";
+        // No version words at all: this extender checks none.
+        if (entry(nullptr, 0, 0, kTableQuery, record, 0, nullptr, reinterpret_cast<LPSTR>(&row), at.data(), empty,
+                  empty, empty) != 1)
+            break;
+        names.emplace_back(row.name, row.nameLength);
+        EXPECT_EQ(row.id, i + 1);
+    }
+    ASSERT_EQ(names.size(), 51u);
+    EXPECT_EQ(names[0], "cgetinfo");
+    EXPECT_EQ(names[44], "cgetwndcursor");
+    EXPECT_EQ(names[50], "cwndexist");
+    char description[64] = "", room[] = "64";
+    EXPECT_EQ(entry(nullptr, 0, 0, kDescription, record, 0, nullptr, description, room, nullptr, nullptr, nullptr), 1);
+    EXPECT_STREQ(description, "PxPilot  PXL Extender");
+    char one[] = "1";
+    entry(nullptr, 0, 0, 52, record, 0, nullptr, one, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(answer.status, -1);
+    EXPECT_EQ(answer.text, "901: PxCtl Extender: Unknown function");
+    EXPECT_EQ(entry(nullptr, 0, 0, kUnload, record, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 1);
+    entry(nullptr, 0, 0, 1, record, 0, nullptr, one, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(answer.status, 0);
+    dlclose(library);
 }
 
 }  // namespace
