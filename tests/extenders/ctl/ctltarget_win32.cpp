@@ -9,12 +9,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
 enum : int {
     kNext = 100, kNewsletter, kModem, kIsdn, kName, kRich, kCity, kColours, kDrawn, kLine, kTabs, kAddress,
-    kPeople, kPlaces, kStatus, kHeader, kCount, kCountArrows, kDate, kCalendar, kTools, kVolume, kOk, kLate,
+    kPeople, kPlaces, kStatus, kHeader, kCount, kCountArrows, kDate, kCalendar, kTools, kVolume, kOk, kLate, kHuge,
     kOpen = 201, kSave
 };
 
@@ -133,6 +134,10 @@ void build(HWND window) {
     SendMessageA(volume, TBM_SETRANGEMAX, FALSE, 100);
     SendMessageA(volume, TBM_SETPOS, TRUE, 25);
     child(window, "BUTTON", "OK", BS_DEFPUSHBUTTON, 240, 430, 80, 24, kOk);
+    // A list whose texts together pass the bound of a result (40 items of 30000 characters).
+    HWND huge = child(window, "LISTBOX", "", WS_BORDER, 330, 460, 60, 20, kHuge);
+    const std::string item(30000, 'x');
+    for (int i = 0; i < 40; ++i) SendMessageA(huge, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     child(window, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kStatus);
     HWND status = GetDlgItem(window, kStatus);
     int edges[] = {150, -1};
@@ -207,7 +212,7 @@ int main() {
     windowClass.lpszClassName = "LumoraCtlTarget";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, "LumoraCtlTarget", "Lumora Steuerelemente", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  20, 20, 440, 520, nullptr, nullptr, instance, nullptr);
+                                  20, 20, 440, 540, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     built = true;
     say("ready");
