@@ -3,10 +3,6 @@
 // dispatched here after the protocol's checks.
 #include "pxnet.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 namespace pxnet {
 namespace {
 
