@@ -619,9 +619,48 @@ LONG cgetwndcursor(const ExtenderCall& call) {
     return call.returnText(shared.text);
 }
 
+// The common-controls library's version, major * 100 + minor (4.71 is 471), from the version
+// resource of the "comctl32.dll" found on the search path; 400 when it does not tell.
+DWORD commonControlsVersion() {
+    static DWORD version = 0;
+    if (version) return version;
+    version = 400;
+    char path[MAX_PATH];
+    if (!SearchPathA(nullptr, "comctl32.dll", nullptr, sizeof path, path, nullptr)) return version;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (!size) return version;
+    std::vector<char> data(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (GetFileVersionInfoA(path, 0, size, data.data()) &&
+        VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) && info && length >= sizeof *info)
+        version = HIWORD(info->dwFileVersionMS) * 100 + LOWORD(info->dwFileVersionMS);
+    return version;
+}
+
+// The oldest common-controls library a word's messages need: date pickers and month calendars came
+// with 4.70, address fields with 4.71, the up-down control's 32-bit position with 5.80.
+DWORD neededVersion(DWORD id) {
+    switch (id) {
+    case 21:
+    case 22: return 471;
+    case 32:
+    case 33:
+    case 34:
+    case 35: return 470;
+    case 31:
+    case 42:
+    case 43:
+    case 44: return 580;
+    default: return 400;
+    }
+}
+
 }  // namespace
 
 LONG commonControlWord(DWORD id, const ExtenderCall& call) {
+    if (commonControlsVersion() < neededVersion(id)) return fail(call, 233);
     switch (id) {
     case 21: return cgetipaddr(call);
     case 22: return csetipaddr(call);
