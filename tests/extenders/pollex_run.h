@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -18,10 +19,17 @@ struct PollexRun {
     std::string output;
 };
 
-// Where pollex runs: natively, or the Windows build under Wine with a Wine prefix of its own.
+const std::string kWine = "/usr/lib/wine/wine64";
+const std::string kWineBin = LUMORA_SOURCE_DIR "/build/wine-tests/bin/";
+
+// Where pollex runs: natively, or a Windows build under Wine with a Wine prefix of its own (by
+// default the x86_64 test build under 64-bit Wine).
 struct Host {
     bool wine = false;
     std::string winePrefix;
+    std::string wineLoader = kWine;
+    std::string wineBin = kWineBin;
+    bool wine32 = false;  // a 32-bit prefix, for the shipped i686 build
     // A host path as the script's pollex sees it.
     std::string path(const std::string& host) const {
         if (!wine) return host;
@@ -32,16 +40,19 @@ struct Host {
     }
     // The environment a Wine program of this host runs with, as a shell prefix.
     std::string wineEnvironment() const {
-        return "WINEPREFIX='" + winePrefix + "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+        return "WINEPREFIX='" + winePrefix + "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " +
+               (wine32 ? "WINEARCH=win32 " : "");
+    }
+    // Ends the prefix's Wine server and everything running in it.
+    void stopWine() const {
+        const std::string server = wine32 ? "/usr/lib/wine/wineserver32" : "/usr/lib/wine/wineserver64";
+        std::system(("WINEPREFIX='" + winePrefix + "' " + server + " -k >/dev/null 2>&1").c_str());
     }
 };
 
-const std::string kWine = "/usr/lib/wine/wine64";
-const std::string kWineBin = LUMORA_SOURCE_DIR "/build/wine-tests/bin/";
-
 // Runs pollex with these arguments; its standard output is kept (without CRs under Wine).
 PollexRun pollex(const std::vector<std::string>& arguments, const Host& host = Host{}) {
-    std::string command = host.wine ? host.wineEnvironment() + kWine + " " + kWineBin + "pollex.exe"
+    std::string command = host.wine ? host.wineEnvironment() + host.wineLoader + " " + host.wineBin + "pollex.exe"
                                     : lumora_test::builtProgram("pollex");
     for (const auto& a : arguments) command += " '" + a + "'";
     command += " 2>/dev/null";

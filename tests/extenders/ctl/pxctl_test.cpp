@@ -63,37 +63,55 @@ void expectReport(const std::string& log, std::initializer_list<ReportLine> expe
         EXPECT_EQ(std::count(report.begin(), report.end(), e.line), e.times) << e.line << " " << e.why;
 }
 
+// The Windows builds under Wine: by default the x86_64 test build under 64-bit Wine.
 class UnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(kWine) || !fs::exists(kWineBin + "pollex.exe") || !fs::exists(kWineBin + "pxctl.dll") ||
-            !fs::exists(kWineBin + "ctltarget.exe"))
-            GTEST_SKIP() << "no Wine or no wine-tests build of pollex, pxctl and ctltarget";
+        configure(host_);
+        for (const char* file : {"pollex.exe", "pxctl.dll", "ctltarget.exe"})
+            if (!fs::exists(host_.wineLoader) || !fs::exists(host_.wineBin + file))
+                GTEST_SKIP() << "no Wine or no build of " << file << " in " << host_.wineBin;
+        if (host_.wine32 && std::system((host_.wineLoader + " --version >/dev/null 2>&1").c_str()) != 0)
+            GTEST_SKIP() << "this machine does not run 32-bit Wine";
         ASSERT_TRUE(xvfb_.start());
         dir_ = lumora_test::scratchDir();
-        host_.wine = true;
         host_.winePrefix = dir_ + "/wineprefix";
-        ASSERT_EQ(std::system((host_.wineEnvironment() + kWine + " wineboot -i >/dev/null 2>&1").c_str()), 0);
+        ASSERT_EQ(std::system((host_.wineEnvironment() + host_.wineLoader + " wineboot -i >/dev/null 2>&1").c_str()), 0);
     }
     void TearDown() override {
-        if (!host_.winePrefix.empty())
-            std::system(("WINEPREFIX='" + host_.winePrefix + "' /usr/lib/wine/wineserver64 -k >/dev/null 2>&1").c_str());
+        if (!host_.winePrefix.empty()) host_.stopWine();
     }
+    virtual void configure(Host& host) { host.wine = true; }
     // Starts ctltarget in the prefix; its report goes to `log`.
     void startTarget(const std::string& log) {
-        const std::string command = "cd '" + kWineBin + "' && " + host_.wineEnvironment() + kWine +
+        const std::string command = "cd '" + host_.wineBin + "' && " + host_.wineEnvironment() + host_.wineLoader +
                                     " ctltarget.exe >'" + log + "' 2>/dev/null &";
         ASSERT_EQ(std::system(command.c_str()), 0);
         ASSERT_TRUE(waitForLine(log, "ready", 60)) << "ctltarget did not come up";
     }
+    void everyWord();
     lumora_test::XvfbServer xvfb_;
     std::string dir_;
     Host host_;
 };
 
+// The shipped i686 build (windows preset) under 32-bit Wine, where the machine runs 32-bit code.
+class UnderWine32 : public UnderWine {
+protected:
+    void configure(Host& host) override {
+        host.wine = true;
+        host.wine32 = true;
+        host.wineLoader = "/usr/lib/wine/wine";
+        host.wineBin = LUMORA_SOURCE_DIR "/build/windows/bin/";
+    }
+};
+
 // Every word once with a good and once with a bad argument, the errors by their messages; what
 // the program saw of it comes from its own report.
-TEST_F(UnderWine, EveryWordAgainstAProgramInAnotherProcess) {
+TEST_F(UnderWine, EveryWordAgainstAProgramInAnotherProcess) { everyWord(); }
+TEST_F(UnderWine32, EveryWordAgainstAProgramInAnotherProcess) { everyWord(); }
+
+void UnderWine::everyWord() {
     const std::string log = dir_ + "/target.log";
     startTarget(log);
 

@@ -407,7 +407,7 @@ protected:
     }
     void TearDown() override {
         if (!host_.winePrefix.empty())
-            std::system(("WINEPREFIX='" + host_.winePrefix + "' /usr/lib/wine/wineserver64 -k >/dev/null 2>&1").c_str());
+            host_.stopWine();
     }
     std::string dir_;
     Host host_;
