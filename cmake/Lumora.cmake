@@ -13,20 +13,23 @@ else()
   set(LUMORA_GTEST_LIBS GTest::gtest_main GTest::gtest GTest::gmock)
 endif()
 
-# lumora_test(NAME SOURCES ... [LIBS ...])
+# lumora_test(NAME SOURCES ... [LIBS ...] [TIMEOUT SECONDS])
 # One GoogleTest binary. On Linux every test is registered with CTest (and runs in a process of its
 # own, with a prefix of its own, marked with this build's LUMORA_TEST_RUN so that the check at the
 # end of the suite finds what its prefixes left running); the Windows binaries are run under Wine by
 # scripts/test.sh.
 function(lumora_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
   add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:lumora_testsupport>)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${LUMORA_GTEST_LIBS} lumora_platform)
   if(WIN32)
     set_property(GLOBAL APPEND PROPERTY LUMORA_WINDOWS_TESTS ${name})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT}
                          ENVIRONMENT LUMORA_TEST_RUN=${CMAKE_BINARY_DIR}
                          FIXTURES_REQUIRED lumora_test_prefixes)
   endif()

@@ -6,7 +6,8 @@ LUMORA_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config python3 libgtest-
   libsqlite3-dev libglib2.0-dev libicu-dev dbus dbus-x11 libx11-dev libxtst-dev xvfb xauth x11-utils
   libgtk-3-dev libwebkit2gtk-4.1-dev xdotool fonts-dejavu-core
   iso-codes python3-phonenumbers cabextract
-  libcurl4-openssl-dev python3-pyftpdlib openssl)
+  libcurl4-openssl-dev python3-pyftpdlib openssl
+  libatspi2.0-dev at-spi2-core)
 # 32-bit Windows is the shipped target; its test binaries are also built for x86_64 so that they
 # run under 64-bit Wine on machines that cannot execute 32-bit code.
 LUMORA_WINDOWS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64)

@@ -1,9 +1,11 @@
 // The extender entry protocol (see extender_protocol.h).
 #include "extender_protocol.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 ExtenderCall::ExtenderCall(PXLCALLBACK callback, DWORD_PTR contextA, DWORD_PTR contextB, const PXLHostBuffer* buffer,
                            LPSTR a1, LPSTR a2, LPSTR a3, LPSTR a4, LPSTR a5)
@@ -52,7 +54,7 @@ long long parseNumber(const char* text) {
 bool isNone(const char* text) { return !text || !*text || std::strcmp(text, "0") == 0; }
 
 LONG answerTableQuery(const ExtenderFunctionTable* table, const ExtenderCall& call, bool& firstQueryDone,
-                      bool& versionAccepted) {
+                      bool& versionAccepted, bool namesAsTheyStand) {
     if (!firstQueryDone) {
         firstQueryDone = true;
         // The host's version: a number above 1000 first, a second word, nothing in the third.
@@ -75,7 +77,68 @@ LONG answerTableQuery(const ExtenderFunctionTable* table, const ExtenderCall& ca
     size_t length = strnlen(row.name, sizeof row.name);
     record->nameLength = static_cast<WORD>(length);
     for (size_t i = 0; i < length; ++i)
-        record->name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(row.name[i])));
+        record->name[i] = namesAsTheyStand ? row.name[i]
+                                           : static_cast<char>(std::tolower(static_cast<unsigned char>(row.name[i])));
     record->name[length] = '\0';
     return 1;
+}
+
+LONG answerDescription(const ExtenderCall& call, const std::string& text) {
+    const long long room = call.number(2);
+    char* out = call.rawArg(1);
+    if (!out || room <= 0) return 0;
+    const size_t n = std::min<size_t>(text.size(), static_cast<size_t>(room) - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+    return 1;
+}
+
+namespace {
+
+// The language file's text of message N in `section`, or "" when there is none.
+std::string languageText(HMODULE module, const char* section, UINT id) {
+    char language[32] = "";
+    GetPrivateProfileStringA("MAIN", "Language", "", language, sizeof language, "PXLHOST.INI");
+    if (!*language) GetPrivateProfileStringA("INTL", "sLanguage", "", language, sizeof language, "win.ini");
+    if (!*language) std::strcpy(language, "enu");
+    // Next to the extender, then in the places of the search path a host sees first: the
+    // current folder and the Windows folder.
+    const std::string name = std::string("PXLELANG.") + language;
+    std::vector<std::string> folders;
+    char path[MAX_PATH] = "";
+    const DWORD length = GetModuleFileNameA(module, path, sizeof path);
+    if (length > 0 && length < sizeof path) {
+        std::string folder(path, length);
+        const size_t slash = folder.find_last_of("\\/");
+        folders.push_back(folder.substr(0, slash == std::string::npos ? 0 : slash + 1));
+    }
+    if (GetCurrentDirectoryA(sizeof path, path) > 0) folders.push_back(std::string(path) + "\\");
+    if (GetWindowsDirectoryA(path, sizeof path) > 0) folders.push_back(std::string(path) + "\\");
+    std::string file;
+    for (const auto& folder : folders) {
+        if (GetFileAttributesA((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            file = folder + name;
+            break;
+        }
+    }
+    if (file.empty()) return "";
+    char text[1024] = "";
+    const std::string key = "X" + std::to_string(id);
+    GetPrivateProfileStringA(section, key.c_str(), "", text, sizeof text, file.c_str());
+    return text;
+}
+
+}  // namespace
+
+std::string extenderMessage(HMODULE module, const char* section, UINT id) {
+    std::string text = id >= 100 ? languageText(module, section, id) : "";
+    if (text.empty()) {
+        char buffer[1024] = "";
+        if (LoadStringA(module, id, buffer, sizeof buffer) > 0) text = buffer;
+    }
+    for (char& c : text) {
+        if (c == '~') c = '\n';
+        else if (c == '|') c = '\t';
+    }
+    return text;
 }

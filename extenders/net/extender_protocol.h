@@ -82,6 +82,16 @@ long long parseNumber(const char* text);
 bool isNone(const char* text);
 
 // Answers the table query (identifier 98) for `table`; checks the version words on the first
-// query and records the outcome in `versionAccepted`.
+// query and records the outcome in `versionAccepted`. Names go to the host in lower case unless
+// `namesAsTheyStand`.
 LONG answerTableQuery(const ExtenderFunctionTable* table, const ExtenderCall& call, bool& firstQueryDone,
-                      bool& versionAccepted);
+                      bool& versionAccepted, bool namesAsTheyStand = false);
+
+// Answers the description query (identifier 100): `text` into the host's buffer (argument 1), at
+// most as many characters as argument 2 allows, with its end.
+LONG answerDescription(const ExtenderCall& call, const std::string& text);
+
+// Message N of an extender: the text of key "X" followed by N in `section` of the language file
+// "PXLELANG.<code>" (for N from 100 up) when there is one, else string resource N of `module`;
+// "~" becomes a line break and "|" a tab.
+std::string extenderMessage(HMODULE module, const char* section, UINT id);

@@ -3,10 +3,6 @@
 // dispatched here after the protocol's checks.
 #include "pxnet.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 namespace pxnet {
 namespace {
 
@@ -42,39 +38,6 @@ const ExtenderFunctionTable kTable[] = {
 };
 
 HMODULE ownModule() { return GetModuleHandleA("pxnet33i.dll"); }
-
-// The language file's text of message N, or "" when there is none.
-std::string languageText(UINT id) {
-    char language[32] = "";
-    GetPrivateProfileStringA("MAIN", "Language", "", language, sizeof language, "PXLHOST.INI");
-    if (!*language) GetPrivateProfileStringA("INTL", "sLanguage", "", language, sizeof language, "win.ini");
-    if (!*language) std::strcpy(language, "enu");
-    // Next to the extender, then in the places of the search path a host sees first: the
-    // current folder and the Windows folder.
-    const std::string name = std::string("PXLELANG.") + language;
-    std::vector<std::string> folders;
-    char path[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(ownModule(), path, sizeof path);
-    if (length > 0 && length < sizeof path) {
-        std::string folder(path, length);
-        const size_t slash = folder.find_last_of("\\/");
-        folders.push_back(folder.substr(0, slash == std::string::npos ? 0 : slash + 1));
-    }
-    if (GetCurrentDirectoryA(sizeof path, path) > 0) folders.push_back(std::string(path) + "\\");
-    if (GetWindowsDirectoryA(path, sizeof path) > 0) folders.push_back(std::string(path) + "\\");
-    std::string file;
-    for (const auto& folder : folders) {
-        if (GetFileAttributesA((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
-            file = folder + name;
-            break;
-        }
-    }
-    if (file.empty()) return "";
-    char text[1024] = "";
-    const std::string key = "X" + std::to_string(id);
-    GetPrivateProfileStringA("PXLX Extender", key.c_str(), "", text, sizeof text, file.c_str());
-    return text;
-}
 
 LONG dispatch(DWORD id, const ExtenderCall& call) {
     switch (id) {
@@ -135,18 +98,7 @@ State& state() {
     return s;
 }
 
-std::string message(UINT id) {
-    std::string text = id >= 100 ? languageText(id) : "";
-    if (text.empty()) {
-        char buffer[1024] = "";
-        if (LoadStringA(ownModule(), id, buffer, sizeof buffer) > 0) text = buffer;
-    }
-    for (char& c : text) {
-        if (c == '~') c = '\n';
-        else if (c == '|') c = '\t';
-    }
-    return text;
-}
+std::string message(UINT id) { return extenderMessage(ownModule(), "PXLX Extender", id); }
 
 LONG fail(const ExtenderCall& call, UINT id) { return call.returnError(kErrorLevelArgument, message(id)); }
 
@@ -186,16 +138,7 @@ extern "C" LONG WINAPI PXLExtender(HWND window, DWORD_PTR unused, DWORD_PTR cont
         forgetSearches();
         return 1;
     }
-    if (id == kDescription) {
-        const long long room = call.number(2);
-        char* out = call.rawArg(1);
-        if (!out || room <= 0) return 0;
-        const std::string text = message(1000);
-        const size_t n = std::min<size_t>(text.size(), static_cast<size_t>(room) - 1);
-        std::memcpy(out, text.data(), n);
-        out[n] = '\0';
-        return 1;
-    }
+    if (id == kDescription) return answerDescription(call, message(1000));
     if (id < 1 || id > 100) return call.returnError(kErrorLevelProtocol, message(901));
     if (id <= 97 && !s.versionAccepted) return call.returnError(kErrorLevelProtocol, message(903));
     return dispatch(id, call);

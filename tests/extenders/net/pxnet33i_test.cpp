@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "../../../extenders/net/extender_protocol.h"
+#include "../pollex_run.h"
 #include "httpserver.h"
 #include "machine_registry.h"
 #include "testenv.h"
@@ -86,54 +87,6 @@ private:
     pid_t pid_ = -1;
     int port_ = 0;
 };
-
-struct PollexRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs pollex on a script with NAME=VALUE variables; its standard output is kept.
-// Where pollex runs: natively, or the Windows build under Wine with a Wine prefix of its own.
-struct Host {
-    bool wine = false;
-    std::string winePrefix;
-    // A host path as the script's pollex sees it.
-    std::string path(const std::string& host) const {
-        if (!wine) return host;
-        std::string windows = "Z:" + host;
-        for (char& c : windows)
-            if (c == '/') c = '\\';
-        return windows;
-    }
-};
-
-const std::string kWine = "/usr/lib/wine/wine64";
-const std::string kWineBin = LUMORA_SOURCE_DIR "/build/wine-tests/bin/";
-
-// Runs pollex with these arguments; its standard output is kept (without CRs under Wine).
-PollexRun pollex(const std::vector<std::string>& arguments, const Host& host = Host{}) {
-    std::string command = host.wine ? "WINEPREFIX='" + host.winePrefix + "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " +
-                                          kWine + " " + kWineBin + "pollex.exe"
-                                    : lumora_test::builtProgram("pollex");
-    for (const auto& a : arguments) command += " '" + a + "'";
-    command += " 2>/dev/null";
-    PollexRun run;
-    FILE* in = popen(command.c_str(), "r");
-    if (!in) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) run.output.append(buffer, n);
-    const int status = pclose(in);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (host.wine) std::erase(run.output, '\r');
-    return run;
-}
-
-std::string lines(std::initializer_list<const char*> list) {
-    std::string text;
-    for (const char* line : list) text += std::string(line) + "\n";
-    return text;
-}
 
 // The "YYYY-MM-DD hh:mm" after `before` in a detailed find result (the server's clock decides it).
 std::string dateOf(const std::string& output, const std::string& before) {
@@ -454,7 +407,7 @@ protected:
     }
     void TearDown() override {
         if (!host_.winePrefix.empty())
-            std::system(("WINEPREFIX='" + host_.winePrefix + "' /usr/lib/wine/wineserver64 -k >/dev/null 2>&1").c_str());
+            host_.stopWine();
     }
     std::string dir_;
     Host host_;
