@@ -144,6 +144,11 @@ bool installArchive(const char* localPath) {
     if (onlyDotsAndBlanks(local.substr(stemStart, dot - stemStart))) return false;
     const std::string target = local.substr(0, dot);
     const std::string stagingFolder = target + "1";
+    const std::string oldFolder = target + ".old";
+    // A run killed between moving the old folder aside and moving the new one in left the old
+    // folder whole under its side name: it is the skin again until this run has replaced it.
+    if (!folderExists(target) && folderExists(oldFolder)) MoveFileA(oldFolder.c_str(), target.c_str());
+    deleteDirectoryTree(oldFolder.c_str());
     deleteDirectoryTree(stagingFolder.c_str());
 
     DWORD size = 0;
@@ -157,12 +162,12 @@ bool installArchive(const char* localPath) {
         return false;
     }
 
-    // Files of the old folder that are in use keep it from going: wait until they are released,
-    // up to the wait limit; then the new files are dropped and the update fails.
+    // The old folder goes in one step or not at all: deleted file by file, a file in use or a
+    // killed updater would leave a skin with pages missing. Files in use keep it where it is:
+    // wait until they are released, up to the wait limit; then the new files are dropped and the
+    // update fails with the old folder whole.
     const WaitLimit limit;
-    while (folderExists(target)) {
-        deleteDirectoryTree(target.c_str());
-        if (!folderExists(target)) break;
+    while (folderExists(target) && !MoveFileA(target.c_str(), oldFolder.c_str())) {
         if (limit.over()) {
             deleteDirectoryTree(stagingFolder.c_str());
             return false;
@@ -170,9 +175,13 @@ bool installArchive(const char* localPath) {
         Sleep(kFolderRetryMilliseconds);
     }
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
-        if (MoveFileA(stagingFolder.c_str(), target.c_str())) return true;
+        if (MoveFileA(stagingFolder.c_str(), target.c_str())) {
+            deleteDirectoryTree(oldFolder.c_str());
+            return true;
+        }
         Sleep(kFolderRetryMilliseconds);
     }
+    MoveFileA(oldFolder.c_str(), target.c_str());
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 namespace winapi {
 namespace {
@@ -82,6 +83,14 @@ bool deletionDenied(const std::string& hostPath) {
     const bool denied = lockedByOthers(fd, deniesByte(kAccessDelete));
     ::close(fd);
     return denied;
+}
+
+bool deletionDeniedBelow(const std::string& hostFolder) {
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator entry(hostFolder, error), end; !error && entry != end;
+         entry.increment(error))
+        if (entry->is_regular_file(error) && deletionDenied(entry->path().string())) return true;
+    return false;
 }
 
 }  // namespace winapi
