@@ -150,10 +150,16 @@ bool installArchive(const char* localPath) {
     if (!folderExists(target) && folderExists(oldFolder)) MoveFileA(oldFolder.c_str(), target.c_str());
     deleteDirectoryTree(oldFolder.c_str());
     deleteDirectoryTree(stagingFolder.c_str());
+    // Made before the entries: an archive without any gives an empty folder, not a rename of a
+    // folder that never came, which failed only after twenty attempts.
+    if (!CreateDirectoryA(stagingFolder.c_str(), nullptr)) return false;
 
     DWORD size = 0;
     std::unique_ptr<BYTE[]> archive = readWhole(localPath, size);
-    if (!archive) return false;
+    if (!archive) {
+        RemoveDirectoryA(stagingFolder.c_str());
+        return false;
+    }
     const bool unpacked = unpack(archive.get(), size, stagingFolder + "\\");
     archive.reset();
     if (!unpacked) {

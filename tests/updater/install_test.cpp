@@ -166,6 +166,17 @@ TEST_F(Install, FileInUseIsNotReplacedAndFails) {
     EXPECT_NE(registryText(recordKey(remote, slashes(local) + ".tmp"), "Success"), "1");
 }
 
+TEST_F(Install, ArchiveWithoutEntriesReplacesTheFolderWithAnEmptyOne) {
+    const std::string local = folder_ + "plain.dat";
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "plain/pages"));
+    writeFile(folder_ + "plain/pages/old.htm", "old");
+    EXPECT_EQ(fetch("plain.dat", packedArchive({}), local, 1).back(), 'e');
+    EXPECT_TRUE(std::filesystem::is_directory(folder_ + "plain"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_ + "plain"));
+    EXPECT_FALSE(exists(folder_ + "plain1"));
+    EXPECT_FALSE(exists(folder_ + "plain.old"));
+}
+
 TEST_F(Install, DamagedArchiveFails) {
     const std::string local = folder_ + "green.dat";
     std::string archive = packedArchive({{"a.htm", "aaaa"}, {"b.htm", "bbbb"}});

@@ -126,8 +126,9 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
             SetLastError(ERROR_SUCCESS);
         }
         ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
-        return std::make_shared<FileObject>(fd, hostPath, access,
-                                            (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+        auto file = std::make_shared<FileObject>(fd, hostPath, access, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+        if (!exists || disposition == CREATE_ALWAYS) file->archivedByOpen();
+        return file;
     }
     return fail(ERROR_SHARING_VIOLATION);
 }
