@@ -100,6 +100,29 @@ bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
     }
 }
 
+// Whether another program holds a file below `folder` (ending in "\\") open: an open that shares
+// nothing fails then. Asked before the folder is moved aside, since not every system refuses to
+// rename a folder whose files are open.
+bool fileInUseBelow(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool inUse = false;
+    do {
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) continue;
+        const std::string path = folder + found.cFileName;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            inUse = fileInUseBelow(path + "\\");
+            continue;
+        }
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        else inUse = GetLastError() == ERROR_SHARING_VIOLATION;
+    } while (!inUse && FindNextFileA(search, &found));
+    FindClose(search);
+    return inUse;
+}
+
 // The folder of the system's cabinet extractor: "PathName" of the NT key where it exists, else
 // the system folder of the set-up key, else the system folder as the system reports it.
 std::string extractorFolder() {
@@ -173,7 +196,8 @@ bool installArchive(const char* localPath) {
     // wait until they are released, up to the wait limit; then the new files are dropped and the
     // update fails with the old folder whole.
     const WaitLimit limit;
-    while (folderExists(target) && !MoveFileA(target.c_str(), oldFolder.c_str())) {
+    while (folderExists(target) &&
+           (fileInUseBelow(target + "\\") || !MoveFileA(target.c_str(), oldFolder.c_str()))) {
         if (limit.over()) {
             deleteDirectoryTree(stagingFolder.c_str());
             return false;
