@@ -40,6 +40,10 @@ bool archives() {
     fs::remove_all(folder / "skin");
     const bool single = packFolder(folder, g_Root / "archive" / "single.dat");
     fs::remove_all(folder);
+    // The updater unpacks the same archives.
+    fs::create_directories(g_Root / "update_unpack");
+    for (const char* name : {"skin.dat", "single.dat"})
+        fs::copy_file(g_Root / "archive" / name, g_Root / "update_unpack" / name, fs::copy_options::overwrite_existing);
     return ok && single;
 }
 

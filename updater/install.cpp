@@ -100,6 +100,29 @@ bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
     }
 }
 
+// Whether another program holds a file below `folder` (ending in "\\") open: an open that shares
+// nothing fails then. Asked before the folder is moved aside, since not every system refuses to
+// rename a folder whose files are open.
+bool fileInUseBelow(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool inUse = false;
+    do {
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) continue;
+        const std::string path = folder + found.cFileName;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            inUse = fileInUseBelow(path + "\\");
+            continue;
+        }
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        else inUse = GetLastError() == ERROR_SHARING_VIOLATION;
+    } while (!inUse && FindNextFileA(search, &found));
+    FindClose(search);
+    return inUse;
+}
+
 // The folder of the system's cabinet extractor: "PathName" of the NT key where it exists, else
 // the system folder of the set-up key, else the system folder as the system reports it.
 std::string extractorFolder() {
@@ -144,11 +167,22 @@ bool installArchive(const char* localPath) {
     if (onlyDotsAndBlanks(local.substr(stemStart, dot - stemStart))) return false;
     const std::string target = local.substr(0, dot);
     const std::string stagingFolder = target + "1";
+    const std::string oldFolder = target + ".old";
+    // A run killed between moving the old folder aside and moving the new one in left the old
+    // folder whole under its side name: it is the skin again until this run has replaced it.
+    if (!folderExists(target) && folderExists(oldFolder)) MoveFileA(oldFolder.c_str(), target.c_str());
+    deleteDirectoryTree(oldFolder.c_str());
     deleteDirectoryTree(stagingFolder.c_str());
+    // Made before the entries: an archive without any gives an empty folder, not a rename of a
+    // folder that never came, which failed only after twenty attempts.
+    if (!CreateDirectoryA(stagingFolder.c_str(), nullptr)) return false;
 
     DWORD size = 0;
     std::unique_ptr<BYTE[]> archive = readWhole(localPath, size);
-    if (!archive) return false;
+    if (!archive) {
+        RemoveDirectoryA(stagingFolder.c_str());
+        return false;
+    }
     const bool unpacked = unpack(archive.get(), size, stagingFolder + "\\");
     archive.reset();
     if (!unpacked) {
@@ -157,12 +191,13 @@ bool installArchive(const char* localPath) {
         return false;
     }
 
-    // Files of the old folder that are in use keep it from going: wait until they are released,
-    // up to the wait limit; then the new files are dropped and the update fails.
+    // The old folder goes in one step or not at all: deleted file by file, a file in use or a
+    // killed updater would leave a skin with pages missing. Files in use keep it where it is:
+    // wait until they are released, up to the wait limit; then the new files are dropped and the
+    // update fails with the old folder whole.
     const WaitLimit limit;
-    while (folderExists(target)) {
-        deleteDirectoryTree(target.c_str());
-        if (!folderExists(target)) break;
+    while (folderExists(target) &&
+           (fileInUseBelow(target + "\\") || !MoveFileA(target.c_str(), oldFolder.c_str()))) {
         if (limit.over()) {
             deleteDirectoryTree(stagingFolder.c_str());
             return false;
@@ -170,9 +205,13 @@ bool installArchive(const char* localPath) {
         Sleep(kFolderRetryMilliseconds);
     }
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
-        if (MoveFileA(stagingFolder.c_str(), target.c_str())) return true;
+        if (MoveFileA(stagingFolder.c_str(), target.c_str())) {
+            deleteDirectoryTree(oldFolder.c_str());
+            return true;
+        }
         Sleep(kFolderRetryMilliseconds);
     }
+    MoveFileA(oldFolder.c_str(), target.c_str());
     return false;
 }
 

@@ -10,8 +10,10 @@ bool replaceFileWhenFree(const char* source, const char* destination);
 
 // Mode 1: unpacks the packed archive at `localPath` into the folder of the same name without the
 // extension. The entries go into a staging folder (the name followed by "1") first; then the old
-// folder is deleted (waiting up to the wait limit while its files are in use) and the staging
-// folder renamed to it. Unwritable entries are skipped. False for a file name without extension or
+// folder is renamed aside (the name followed by ".old"; waiting up to the wait limit while its
+// files are in use), the staging folder renamed to the name and the old folder deleted. A killed
+// run thus leaves the old folder or the new one; when it was killed between the two renames, the
+// next run puts the old folder back first. Unwritable entries are skipped. False for a file name without extension or
 // without a stem, an unreadable or damaged archive, an entry name that would leave the folder or
 // that Windows cannot name, an old folder still in use at the limit, or a rename that failed 20
 // times.

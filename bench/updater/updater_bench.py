@@ -8,7 +8,8 @@
   unpacking  the updater's unpacking of an archive of 5,000 small files, against tar -xf of the
              same files (speed ratio; aim: at least 1.00)
 
-Usage: bench/updater/updater_bench.py [BINDIR]   (default: build/linux/bin)
+Usage: bench/updater/updater_bench.py [BINDIR] [download|unpacking]
+  BINDIR defaults to build/linux/bin; naming one part measures only that part.
 Each measurement is the median of several runs; the machine should be otherwise idle.
 """
 import os
@@ -44,7 +45,12 @@ def write_random(path, size):
 
 
 def main():
-    bindir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build/linux/bin"))
+    parts = {"download", "unpacking"}
+    arguments = sys.argv[1:]
+    only = [a for a in arguments if a in parts]
+    paths = [a for a in arguments if a not in parts]
+    wanted = set(only) or parts
+    bindir = os.path.abspath(paths[0] if paths else os.path.join(ROOT, "build/linux/bin"))
     for tool in ("tnupdate", "winexec", "testhttpd", "packdat", "regedit", "updater_extract_bench"):
         if not os.access(os.path.join(bindir, tool), os.X_OK):
             sys.exit("benchmark: %s not found in %s (build the linux preset first)" % (tool, bindir))
@@ -59,7 +65,8 @@ def main():
         files = os.path.join(work, "files")
         os.makedirs(served)
         write_random(os.path.join(served, "small.bin"), 1 << 20)
-        write_random(os.path.join(served, "big.bin"), 256 << 20)
+        if "download" in wanted:
+            write_random(os.path.join(served, "big.bin"), 256 << 20)
         for i in range(5000):
             folder = os.path.join(files, "pages%02d" % (i % 50))
             os.makedirs(folder, exist_ok=True)
@@ -96,7 +103,7 @@ def main():
             return run(["curl", "-s", "-o", os.path.join(work, "curl.bin"), base + name], env)
 
         curl_times, updater_times, big_memory, small_memory = [], [], [], []
-        for _ in range(REPEATS):
+        for _ in range(REPEATS if "download" in wanted else 0):
             curl_times.append(curl("big.bin")[0])
             elapsed, memory = tnupdate("big.bin")
             updater_times.append(elapsed)
@@ -104,7 +111,7 @@ def main():
             small_memory.append(tnupdate("small.bin")[1])
 
         tar_times, unpack_times = [], []
-        for i in range(REPEATS):
+        for i in range(REPEATS if "unpacking" in wanted else 0):
             target = os.path.join(work, "tar%d" % i)
             os.makedirs(target)
             tar_times.append(run(["tar", "-xf", os.path.join(work, "skin.tar"), "-C", target], env)[0])
@@ -116,17 +123,19 @@ def main():
             if len(os.listdir(os.path.join(folder, "skin"))) != 50:
                 sys.exit("benchmark: the archive was not unpacked")
 
-        curl_time, updater_time = statistics.median(curl_times), statistics.median(updater_times)
-        mib = 256.0
-        print("download 256 MiB: curl %.3f s (%.0f MiB/s), TnUpdate %.3f s (%.0f MiB/s)"
-              % (curl_time, mib / curl_time, updater_time, mib / updater_time))
-        print("download throughput, TnUpdate / curl: %.2f (aim: >= 0.90)" % (curl_time / updater_time))
-        small, big = statistics.median(small_memory), statistics.median(big_memory)
-        print("peak memory of TnUpdate: 1 MiB file %d KiB, 256 MiB file %d KiB, difference %d KiB (aim: <= 1024)"
-              % (small, big, big - small))
-        tar_time, unpack_time = statistics.median(tar_times), statistics.median(unpack_times)
-        print("unpacking 5,000 files: tar -xf %.3f s, updater %.3f s" % (tar_time, unpack_time))
-        print("unpacking speed, updater / tar -xf: %.2f (aim: >= 1.00)" % (tar_time / unpack_time))
+        if "download" in wanted:
+            curl_time, updater_time = statistics.median(curl_times), statistics.median(updater_times)
+            mib = 256.0
+            print("download 256 MiB: curl %.3f s (%.0f MiB/s), TnUpdate %.3f s (%.0f MiB/s)"
+                  % (curl_time, mib / curl_time, updater_time, mib / updater_time))
+            print("download throughput, TnUpdate / curl: %.2f (aim: >= 0.90)" % (curl_time / updater_time))
+            small, big = statistics.median(small_memory), statistics.median(big_memory)
+            print("peak memory of TnUpdate: 1 MiB file %d KiB, 256 MiB file %d KiB, difference %d KiB (aim: <= 1024)"
+                  % (small, big, big - small))
+        if "unpacking" in wanted:
+            tar_time, unpack_time = statistics.median(tar_times), statistics.median(unpack_times)
+            print("unpacking 5,000 files: tar -xf %.3f s, updater %.3f s" % (tar_time, unpack_time))
+            print("unpacking speed, updater / tar -xf: %.2f (aim: >= 1.00)" % (tar_time / unpack_time))
     finally:
         if server:
             server.terminate()

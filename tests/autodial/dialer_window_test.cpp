@@ -239,3 +239,43 @@ TEST_F(DialerWindow, AHostNameLookedUpOffLineDialsTheInternetEntryFirst) {
     EXPECT_TRUE(getConnectedEntries().empty());
     WSACleanup();
 }
+
+TEST_F(DialerWindow, ABrowserCenterKilledWhileConnectedLeavesTheConnectionForItsNextStart) {
+    std::future<Outcome> dial = rasdial();
+    int x = 0, y = 0;
+    ASSERT_TRUE(waitForPopup(x, y));
+    dialInPopup(x, y);
+    const Outcome outcome = dial.get();
+    ASSERT_EQ(outcome.code, 0) << outcome.output;
+    const pid_t connected = findLumora();
+    ASSERT_GT(connected, 0) << "the browser center ended after connecting";
+    ASSERT_EQ(::kill(connected, SIGKILL), 0);
+    for (int i = 0; i < 100 && findLumora() == connected; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    lumora_ = 0;
+
+    // The connection belongs to the remote-access service, and what the browser center last
+    // wrote still says so.
+    EXPECT_EQ(getConnectedEntries(), kEntry);
+    EXPECT_STREQ(regReadString("Software\\Tarnwell\\AutoDial\\Lumora Online", "Connected", ""), "1");
+
+    // The next start (as the tray's disconnect command starts it) finds the connection up and
+    // asks whether to close it.
+    const std::string trace = install_ + "trace.txt";
+    fs::remove(trace);
+    auto next = std::async(std::launch::async, [this] {
+        return run("cd '" + install_ + "' && timeout 60 ./lumora -disconnect");
+    });
+    std::string text;
+    for (int i = 0; i < 300 && text.find("QClose.htm") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream in(trace);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(text.find("-disconnect: active connection: \"Lumora Online\""), std::string::npos) << text;
+    lumora_ = findLumora();
+    if (lumora_ > 0) ::kill(lumora_, SIGKILL);
+    next.get();
+    lumora_ = 0;
+    EXPECT_EQ(getConnectedEntries(), kEntry);
+}

@@ -158,6 +158,46 @@ TEST_F(ServiceLifetime, AProgramConnectingWhileTheBusEndsGetsAWorkingBus) {
     EXPECT_TRUE(servicesEnd(prefix()));
 }
 
+// rasman killed in the middle of a dial: the dialling program gets an error instead of waiting
+// for ever, and the next request starts a new rasman that dials again.
+TEST_F(ServiceLifetime, RasmanKilledWhileDiallingFailsTheDialAndTheNextRequestStartsANewOne) {
+    makeEntry("Provider");
+    setProviderNumber("StepDelay", 400);  // a dial of several seconds
+    auto dial = std::async(std::launch::async, [] {
+        return lumora_test::runProgram("rasdial", {"Provider", "kunde", "geheim"});
+    });
+    pid_t rasman = 0;
+    for (int i = 0; i < 200 && !rasman; ++i) {
+        Sleep(50);
+        rasman = onlyOne(servicesOf(prefix()), "rasman");
+    }
+    ASSERT_TRUE(rasman) << "no rasman started for the dial";
+    Sleep(800);  // into the dial's states
+    ASSERT_EQ(dial.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout)
+        << "the dial ended before rasman was killed";
+    ASSERT_EQ(::kill(rasman, SIGKILL), 0);
+
+    // A generous bound against a hang, not a timing check.
+    ASSERT_EQ(dial.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the dial hangs";
+    const auto failed = dial.get();
+    EXPECT_NE(failed.exitCode, 0) << failed.out << failed.err;
+    EXPECT_EQ(failed.out.find("wurde hergestellt"), std::string::npos) << failed.out;
+
+    setProviderNumber("StepDelay", 1);
+    listsNoConnection();
+    const pid_t newRasman = onlyOne(servicesOf(prefix()), "rasman");
+    EXPECT_TRUE(newRasman);
+    EXPECT_NE(newRasman, rasman);
+    const auto dialled = lumora_test::runProgram("rasdial", {"Provider", "kunde", "geheim"});
+    EXPECT_EQ(dialled.exitCode, 0) << dialled.out << dialled.err;
+    const auto listed = lumora_test::runProgram("rasdial", {});
+    EXPECT_NE(listed.out.find("Verbunden mit\nProvider\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(lumora_test::runProgram("rasdial", {"Provider", "/disconnect"}).exitCode, 0);
+    const std::string path = prefix();
+    std::filesystem::remove_all(path);
+    EXPECT_TRUE(servicesEnd(path));
+}
+
 TEST_F(ServiceLifetime, RemovingThePrefixEndsItsServicesAtOnce) {
     makeEntry("Provider");
     ASSERT_EQ(lumora_test::runProgram("rasdial", {"Provider", "kunde", "geheim"}).exitCode, 0);

@@ -136,13 +136,19 @@ TEST_F(Install, ArchivePartsWindowsCannotNameAreRefusedAndWaitsAreBounded) {
     }
     // An old folder whose file stays in use is given up after the wait limit, with the fail
     // message, the old folder and the new files left for the next update.
-    ASSERT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "old"}}), local, 1).back(), 'e');
+    // The files not in use stay too: a skin with pages missing is no skin.
+    ASSERT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "old"}, {"pages/b.htm", "old b"}}), local, 1).back(), 'e');
     HeldFile holder(folder_ + "teal/a.htm", folder_ + "release");
     ASSERT_TRUE(holder.held());
     setUpdaterWaitLimit(2);
+    // Without the archive the updater asks for the file whole, not whether it changed.
+    ASSERT_TRUE(std::filesystem::remove(local));
     EXPECT_EQ(fetch("teal.dat", packedArchive({{"a.htm", "new"}}), local, 1).back(), 'f');
     EXPECT_TRUE(holder.release());
     EXPECT_EQ(readFile(folder_ + "teal/a.htm"), "old");
+    EXPECT_EQ(readFile(folder_ + "teal/pages/b.htm"), "old b");
+    EXPECT_FALSE(exists(folder_ + "teal1"));
+    EXPECT_FALSE(exists(folder_ + "teal.old"));
 }
 
 TEST_F(Install, FileInUseIsNotReplacedAndFails) {
@@ -158,6 +164,17 @@ TEST_F(Install, FileInUseIsNotReplacedAndFails) {
     EXPECT_FALSE(exists(local + ".tmp"));
     const std::string remote = "http://update.example/" + tag_ + "/held.txt";
     EXPECT_NE(registryText(recordKey(remote, slashes(local) + ".tmp"), "Success"), "1");
+}
+
+TEST_F(Install, ArchiveWithoutEntriesReplacesTheFolderWithAnEmptyOne) {
+    const std::string local = folder_ + "plain.dat";
+    ASSERT_TRUE(std::filesystem::create_directories(folder_ + "plain/pages"));
+    writeFile(folder_ + "plain/pages/old.htm", "old");
+    EXPECT_EQ(fetch("plain.dat", packedArchive({}), local, 1).back(), 'e');
+    EXPECT_TRUE(std::filesystem::is_directory(folder_ + "plain"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_ + "plain"));
+    EXPECT_FALSE(exists(folder_ + "plain1"));
+    EXPECT_FALSE(exists(folder_ + "plain.old"));
 }
 
 TEST_F(Install, DamagedArchiveFails) {

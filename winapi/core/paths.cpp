@@ -105,6 +105,17 @@ DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
         parts.push_back(std::move(component));
     }
 
+    // Most paths name what exists (or a new file in a folder that exists) spelled as it is: a
+    // look at the whole path or its folder spares a look at every folder on the way.
+    size_t spelledExactly = 0;
+    if (mode == Mode::Resolve && !parts.empty()) {
+        std::string folder = root;
+        for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + '/';
+        if (exists(folder + parts.back())) spelledExactly = parts.size();
+        else if (parts.size() > 1 && exists(folder)) spelledExactly = parts.size() - 1;
+    }
+    // The last part was looked at whole already and is not there as spelled.
+    const bool lastLookedAt = spelledExactly + 1 == parts.size() && mode == Mode::Resolve;
     // Walk the components, keeping the exact name when it exists and otherwise the first name
     // that matches ignoring case.
     std::string resolved = root;
@@ -114,7 +125,7 @@ DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
         const bool last = i + 1 == parts.size();
         std::string candidate = resolved + component;
         const bool resolvable = !(last && mode == Mode::Pattern) && component != "..";
-        if (parentExists && resolvable && !exists(candidate)) {
+        if (parentExists && resolvable && i >= spelledExactly && ((last && lastLookedAt) || !exists(candidate))) {
             std::string dir = resolved;
             if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
             std::string match = findIgnoringCase(dir, component);

@@ -4,6 +4,7 @@
 // A service that ends after its idle time while it is called is replaced by a new one.
 #include "ras_service.h"
 
+#include <ras.h>
 #include <raserror.h>
 
 #include "bus_daemon.h"
@@ -135,6 +136,40 @@ GVariant* callService(const char* method, GVariant* args, const char* replyType,
     g_variant_unref(args);
     error = reply ? ERROR_SUCCESS : ERROR_RASMAN_CANNOT_INITIALIZE;
     return reply;
+}
+
+std::string serviceOwner() {
+    std::lock_guard lock(linkMutex);
+    GDBusConnection* bus = connectLocked();
+    if (!bus) return {};
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner",
+        g_variant_new("(s)", kServiceName), G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, kServiceCallTimeoutMs,
+        nullptr, nullptr);
+    if (!reply) return {};
+    const gchar* owner = nullptr;
+    g_variant_get(reply, "(&s)", &owner);
+    std::string result = owner;
+    g_variant_unref(reply);
+    return result;
+}
+
+DialStanding dialStanding(const std::string& owner, DWORD handle, DWORD& state) {
+    std::lock_guard lock(linkMutex);
+    GDBusConnection* bus = connectLocked();
+    if (!bus) return DialStanding::Gone;
+    // Asked by its unique name, a replaced instance is not reached in place of the dead one.
+    GVariant* reply = g_dbus_connection_call_sync(bus, owner.c_str(), kServicePath, kServiceInterface, "Status",
+                                                  g_variant_new("(u)", handle), G_VARIANT_TYPE("(uuuss)"),
+                                                  G_DBUS_CALL_FLAGS_NONE, kServiceCallTimeoutMs, nullptr, nullptr);
+    if (!reply) return DialStanding::Gone;
+    guint32 answer, error;
+    g_variant_get(reply, "(uuu&s&s)", &answer, &state, &error, nullptr, nullptr);
+    g_variant_unref(reply);
+    // An unknown handle is a dial hung up meanwhile; an error or a final state was posted by the
+    // service itself.
+    if (answer || error || state == RASCS_Connected || state == RASCS_Disconnected) return DialStanding::Ended;
+    return DialStanding::Dialling;
 }
 
 }  // namespace winapi::ras

@@ -6,6 +6,8 @@
 
 #include <gio/gio.h>
 
+#include <string>
+
 namespace winapi::ras {
 
 inline constexpr int kServiceCallTimeoutMs = 10000;
@@ -15,5 +17,13 @@ inline constexpr int kServiceCallTimeoutMs = 10000;
 // answer within `timeoutMs` (G_MAXINT: waits as long as the service takes).
 GVariant* callService(const char* method, GVariant* args, const char* replyType, DWORD& error,
                       int timeoutMs = kServiceCallTimeoutMs);
+
+// The unique bus name of the service instance running now; empty when none runs.
+std::string serviceOwner();
+
+// How a dial stands with one service instance (`owner`, from serviceOwner()), asked without
+// starting a service. Gone: that instance is no longer there.
+enum class DialStanding { Dialling, Ended, Gone };
+DialStanding dialStanding(const std::string& owner, DWORD handle, DWORD& state);
 
 }  // namespace winapi::ras

@@ -118,15 +118,17 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
                 return fail(pathErrnoToWin32(errno, hostPath));
             }
             recordOpen(fd, access, share);
-            // The attributes of a new file are kept where the file system allows it.
+            // The attributes of a new file are kept where the file system allows it. A plain
+            // writable file has nothing to keep: a new file has no stored attributes yet.
             struct stat created;
-            if (::fstat(fd, &created) == 0)
+            if (::fstat(fd, &created) == 0 && ((flags & kSettable) || isReadOnlyFile(created)))
                 storeAttributes(hostPath, fd, created, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
             SetLastError(ERROR_SUCCESS);
         }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        return std::make_shared<FileObject>(fd, hostPath, access,
-                                            (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+        ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
+        auto file = std::make_shared<FileObject>(fd, hostPath, access, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+        if (!exists || disposition == CREATE_ALWAYS) file->archivedByOpen();
+        return file;
     }
     return fail(ERROR_SHARING_VIOLATION);
 }

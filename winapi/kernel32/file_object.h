@@ -23,6 +23,8 @@ public:
     bool canWrite() const;
     // Called before the first change of the content: Windows sets ARCHIVE on a changed file.
     void noteChange();
+    // The open itself gave the file ARCHIVE (a file made or overwritten): changes add nothing.
+    void archivedByOpen() { changed_ = true; }
 
 private:
     int fd_;

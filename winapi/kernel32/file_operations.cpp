@@ -131,6 +131,7 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
             if (::lstat(from.c_str(), &source) != 0) return failWith(winapi::pathErrnoToWin32(errno, from));
             if (S_ISREG(source.st_mode) && winapi::deletionDenied(from))
                 return failWith(ERROR_SHARING_VIOLATION);
+            if (S_ISDIR(source.st_mode) && winapi::deletionDeniedBelow(from)) return failWith(ERROR_ACCESS_DENIED);
             struct stat target;
             const bool targetExists = ::lstat(to.c_str(), &target) == 0;
             int result;

@@ -3,11 +3,19 @@
 
 #include "prefix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <filesystem>
 
 namespace winapi {
 namespace {
@@ -37,9 +45,20 @@ bool lockedByOthers(int fd, off_t byte) {
 
 }  // namespace
 
+// The gate's lock file stays open for the process: opening it by its path for every open of a
+// file cost as much as the open itself. A prefix removed and made again has a new lock file,
+// which the next gate opens.
+int gateFile() {
+    static int fd = -1;
+    struct stat st;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+    if (fd >= 0) ::close(fd);
+    fd = ::open(prefixFile(std::string(kRunDir) + "/sharing.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    return fd;
+}
+
 SharingGate::SharingGate() : threads_(gateMutex()) {
-    fd_ = ::open(prefixFile(std::string(kRunDir) + "/sharing.lock").c_str(),
-                 O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    fd_ = gateFile();
     if (fd_ >= 0) {
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
@@ -47,7 +66,7 @@ SharingGate::SharingGate() : threads_(gateMutex()) {
 }
 
 SharingGate::~SharingGate() {
-    if (fd_ >= 0) ::close(fd_);  // closing the only descriptor of the open releases the flock
+    if (fd_ >= 0) ::flock(fd_, LOCK_UN);
 }
 
 bool sharingConflict(int fd, DWORD access, DWORD share) {
@@ -61,19 +80,30 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
 
 void recordOpen(int fd, DWORD access, DWORD share) {
     if (!access) return;
+    // One lock for each run of neighbouring bytes: the three "denies" bytes are often all set.
+    auto lockRun = [fd](off_t start, off_t length) {
+        struct flock lock {};
+        lock.l_type = F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = start;
+        lock.l_len = length;
+        // A file system without such locks just does not enforce sharing.
+        ::fcntl(fd, F_OFD_SETLK, &lock);
+    };
+    for (DWORD kind : kKinds)
+        if (access & kind) lockRun(openedByte(kind), 1);
+    off_t runStart = -1, runLength = 0;
     for (DWORD kind : kKinds) {
-        for (off_t byte : {(access & kind) ? openedByte(kind) : off_t{-1},
-                           (share & kind) ? off_t{-1} : deniesByte(kind)}) {
-            if (byte < 0) continue;
-            struct flock lock {};
-            lock.l_type = F_RDLCK;
-            lock.l_whence = SEEK_SET;
-            lock.l_start = byte;
-            lock.l_len = 1;
-            // A file system without such locks just does not enforce sharing.
-            ::fcntl(fd, F_OFD_SETLK, &lock);
+        if (!(share & kind)) {
+            if (runStart < 0) runStart = deniesByte(kind);
+            ++runLength;
+            continue;
         }
+        if (runStart >= 0) lockRun(runStart, runLength);
+        runStart = -1;
+        runLength = 0;
     }
+    if (runStart >= 0) lockRun(runStart, runLength);
 }
 
 bool deletionDenied(const std::string& hostPath) {
@@ -82,6 +112,63 @@ bool deletionDenied(const std::string& hostPath) {
     const bool denied = lockedByOthers(fd, deniesByte(kAccessDelete));
     ::close(fd);
     return denied;
+}
+
+namespace {
+
+// The inodes of files with an open that denies deleting them, from the kernel's list of locks:
+// one read instead of opening every file below a folder. False when the list cannot be read.
+bool inodesDenyingDeletion(std::set<ino_t>& inodes) {
+    std::ifstream locks("/proc/locks");
+    if (!locks) return false;
+    const unsigned long long denies = static_cast<unsigned long long>(deniesByte(kAccessDelete));
+    std::string line;
+    while (std::getline(locks, line)) {
+        // "1: OFDLCK ADVISORY READ -1 08:01:1234 START END"
+        std::istringstream fields(line);
+        std::string number, kind, advisory, type, pid, device, end;
+        unsigned long long start = 0;
+        if (!(fields >> number >> kind >> advisory >> type >> pid >> device >> start >> end)) continue;
+        if (start > denies || (end != "EOF" && std::strtoull(end.c_str(), nullptr, 10) < denies)) continue;
+        const size_t colon = device.rfind(':');
+        if (colon != std::string::npos) inodes.insert(static_cast<ino_t>(std::strtoull(device.c_str() + colon + 1, nullptr, 10)));
+    }
+    return true;
+}
+
+bool heldBelow(const std::string& folder, const std::set<ino_t>& candidates) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (!directory) return false;
+    bool held = false;
+    while (!held) {
+        const dirent* entry = ::readdir(directory);
+        if (!entry) break;
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        const std::string path = folder + "/" + entry->d_name;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st;
+            if (::lstat(path.c_str(), &st) != 0) continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) held = heldBelow(path, candidates);
+        else if (type == DT_REG && candidates.count(entry->d_ino)) held = deletionDenied(path);
+    }
+    ::closedir(directory);
+    return held;
+}
+
+}  // namespace
+
+bool deletionDeniedBelow(const std::string& hostFolder) {
+    std::set<ino_t> candidates;
+    if (inodesDenyingDeletion(candidates)) return !candidates.empty() && heldBelow(hostFolder, candidates);
+    // Without the kernel's list every file is asked.
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator entry(hostFolder, error), end; !error && entry != end;
+         entry.increment(error))
+        if (entry->is_regular_file(error) && deletionDenied(entry->path().string())) return true;
+    return false;
 }
 
 }  // namespace winapi

@@ -40,4 +40,8 @@ void recordOpen(int fd, DWORD access, DWORD share);
 // True when the file at hostPath is held open by a handle that does not allow deleting it.
 bool deletionDenied(const std::string& hostPath);
 
+// True when a file anywhere below the folder at hostFolder is held so; such a folder cannot be
+// renamed, as a program's open files keep their folder where it is.
+bool deletionDeniedBelow(const std::string& hostFolder);
+
 }  // namespace winapi

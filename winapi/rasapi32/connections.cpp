@@ -8,6 +8,7 @@
 
 #include "bus.h"
 #include "cp1252.h"
+#include "dial_watch.h"
 #include "exports.h"
 #include "list_answer.h"
 #include "ras_service.h"
@@ -84,6 +85,7 @@ RASAPI_EXPORT DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS lpRasDialExtensions, LPC
     g_variant_get(reply, "(uu)", &answer, &handle);
     g_variant_unref(reply);
     if (handle) *lphRasConn = reinterpret_cast<HRASCONN__*>(static_cast<UINT_PTR>(handle));
+    if (!answer && lpvNotifier) watchDial(handle, static_cast<HWND>(lpvNotifier));
     if (answer || lpvNotifier) return answer;
     // Without a notifier the call returns when the connection is up or has failed.
     for (;;) {
