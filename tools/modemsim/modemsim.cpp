@@ -170,9 +170,11 @@ int main(int argc, char** argv) {
         if (echo) writeAll(master, std::string(buffer, static_cast<size_t>(n)));
         for (ssize_t i = 0; i < n; ++i) {
             const char c = buffer[i];
+            // Line feeds are no part of a command, as for a modem: a port whose output turns
+            // carriage returns into line feeds (or adds them) still sends the same commands.
+            if (c == '\n') continue;
             if (c != '\r') {
-                // A line feed after the carriage return of the last command starts nothing.
-                if (c != '\n' || !line.empty()) line += c;
+                line += c;
                 continue;
             }
             const std::string command = line;
