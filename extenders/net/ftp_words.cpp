@@ -175,10 +175,17 @@ bool transferShown(HINTERNET connection, const char* remote, const char* local, 
     unsigned long long total = 0, done = 0;
     bool ok = false;
     if (get) {
+        // The listing's size first: not every WinInet answers FtpGetFileSize.
+        WIN32_FIND_DATAA entry{};
+        if (HINTERNET find = FtpFindFirstFileA(connection, remote, &entry, INTERNET_FLAG_RELOAD, 0)) {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                total = (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            InternetCloseHandle(find);
+        }
         file = FtpOpenFileA(connection, remote, GENERIC_READ, type, kShownContext);
         if (file) {
             DWORD high = 0;
-            const DWORD low = FtpGetFileSize(file, &high);
+            const DWORD low = total ? INVALID_FILE_SIZE : FtpGetFileSize(file, &high);
             if (low != INVALID_FILE_SIZE) total = (static_cast<unsigned long long>(high) << 32) | low;
             localFile = CreateFileA(local, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         }
