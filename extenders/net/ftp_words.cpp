@@ -1,6 +1,8 @@
 // The internet extender's FTP words and its remote and local find words.
 #include "pxnet.h"
 
+#include "ftp_dialog.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -149,12 +151,121 @@ LONG iftpdirget(const ExtenderCall& call) {
     return call.returnText(folder);
 }
 
+namespace {
+
+constexpr DWORD kBlock = 8192;
+// WinInet reports the states of a call only when it has a context value.
+constexpr DWORD_PTR kShownContext = 1;
+
+// A whole file moved block by block while the progress dialog shows how far it got, stepped by
+// `step` percent. The dialog's messages run between two blocks; when its Cancel is pressed the
+// transfer's connection is closed and `cancelled` set. A failed or cancelled download leaves no
+// local file.
+bool transferShown(HINTERNET connection, const char* remote, const char* local, bool get, DWORD type,
+                   bool failIfExists, unsigned step, bool& cancelled) {
+    cancelled = false;
+    if (get && failIfExists && GetFileAttributesA(local) != INVALID_FILE_ATTRIBUTES) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return false;
+    }
+    beginShownTransfer(get ? remote : local, get ? local : remote);
+    const INTERNET_STATUS_CALLBACK previous = InternetSetStatusCallback(connection, &showTransferStatus);
+    HANDLE localFile = INVALID_HANDLE_VALUE;
+    HINTERNET file = nullptr;
+    unsigned long long total = 0, done = 0;
+    bool ok = false;
+    if (get) {
+        // The listing's size first: not every WinInet answers FtpGetFileSize.
+        WIN32_FIND_DATAA entry{};
+        if (HINTERNET find = FtpFindFirstFileA(connection, remote, &entry, INTERNET_FLAG_RELOAD, 0)) {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                total = (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            InternetCloseHandle(find);
+        }
+        file = FtpOpenFileA(connection, remote, GENERIC_READ, type, kShownContext);
+        if (file) {
+            DWORD high = 0;
+            const DWORD low = total ? INVALID_FILE_SIZE : FtpGetFileSize(file, &high);
+            if (low != INVALID_FILE_SIZE) total = (static_cast<unsigned long long>(high) << 32) | low;
+            localFile = CreateFileA(local, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
+    } else {
+        localFile = CreateFileA(local, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (localFile != INVALID_HANDLE_VALUE) {
+            DWORD high = 0;
+            const DWORD low = GetFileSize(localFile, &high);
+            if (low != INVALID_FILE_SIZE) total = (static_cast<unsigned long long>(high) << 32) | low;
+            file = FtpOpenFileA(connection, remote, GENERIC_WRITE, type, kShownContext);
+        }
+    }
+    if (file && localFile != INVALID_HANDLE_VALUE) {
+        std::vector<char> block(kBlock);
+        for (;;) {
+            DWORD got = 0, moved = 0;
+            if (get) {
+                if (!InternetReadFile(file, block.data(), kBlock, &got)) break;
+                if (got == 0) {
+                    ok = true;
+                    break;
+                }
+                if (!WriteFile(localFile, block.data(), got, &moved, nullptr) || moved != got) break;
+            } else {
+                if (!ReadFile(localFile, block.data(), kBlock, &got, nullptr)) break;
+                if (got == 0) {
+                    ok = true;
+                    break;
+                }
+                if (!InternetWriteFile(file, block.data(), got, &moved) || moved != got) break;
+            }
+            done += got;
+            if (total) showTransferShare(static_cast<unsigned>(std::min<unsigned long long>(done * 100 / total, 100)), step);
+            if (transferCancelled()) {
+                cancelled = true;
+                break;
+            }
+        }
+    }
+    DWORD error = GetLastError();
+    if (cancelled) {
+        // Closing the connection closes the file handle under it as well.
+        InternetCloseHandle(connection);
+        error = ERROR_INTERNET_OPERATION_CANCELLED;
+    } else {
+        if (file && !InternetCloseHandle(file) && ok) {
+            ok = false;
+            error = GetLastError();
+        }
+        InternetSetStatusCallback(connection, previous);
+    }
+    if (localFile != INVALID_HANDLE_VALUE) CloseHandle(localFile);
+    if (get && !ok && localFile != INVALID_HANDLE_VALUE) DeleteFileA(local);
+    if (ok) showTransferShare(100, step);
+    endShownTransfer();
+    SetLastError(ok ? ERROR_SUCCESS : error);
+    return ok;
+}
+
+}  // namespace
+
 LONG iftptransfer(const ExtenderCall& call, bool get) {
     HINTERNET connection = handleArg(call.arg(1));
     if (!isFtpConnection(connection)) return fail(call, 316);
     const long long flags = call.number(5);
     const DWORD type = transferType(flags & ~4LL);
     if (!type) return fail(call, 319);
+    if (progressDialogShown()) {
+        const long long step = call.number(4);
+        bool cancelled = false;
+        // iftpget names the remote file first, iftpput the local one.
+        const char* remote = call.arg(get ? 2 : 3);
+        const char* local = call.arg(get ? 3 : 2);
+        const bool result = transferShown(connection, remote, local, get, type, (flags & 4) != 0,
+                                          step > 0 && step <= 100 ? static_cast<unsigned>(step) : 1, cancelled);
+        keepError();
+        // A cancelled transfer answers as failed; the entry's next call tells the host about the cancel.
+        if (cancelled) state().cancelPending = true;
+        return call.returnNumber(result && !serverRefused() ? 1 : 0);
+    }
     const BOOL result = get ? FtpGetFileA(connection, call.arg(2), call.arg(3), (flags & 4) != 0,
                                           FILE_ATTRIBUTE_NORMAL, type, 0)
                             : FtpPutFileA(connection, call.arg(2), call.arg(3), type, 0);

@@ -53,7 +53,11 @@ struct State {
     bool versionAccepted = false;
     FtpSearch* ftpSearch = nullptr;
     LocalSearch* localSearch = nullptr;
+    // The progress dialog's Cancel gave up a transfer: the entry's next call answers kCancelled.
+    bool cancelPending = false;
 };
+
+constexpr LONG kCancelled = -5;
 
 State& state();
 

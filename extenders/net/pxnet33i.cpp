@@ -3,6 +3,8 @@
 // dispatched here after the protocol's checks.
 #include "pxnet.h"
 
+#include "ftp_dialog.h"
+
 namespace pxnet {
 namespace {
 
@@ -77,6 +79,7 @@ LONG dispatch(DWORD id, const ExtenderCall& call) {
     case 35: return iftpfindnext(call);
     case 36: return ilocfindinit(call);
     case 37: return ilocfindnext(call);
+    case 38: return iftpdialog(call);
     case 39: return igetconstate(call);
     case 40: return idial(call);
     case 41: return idialhangup(call);
@@ -132,9 +135,15 @@ extern "C" LONG WINAPI PXLExtender(HWND window, DWORD_PTR unused, DWORD_PTR cont
     State& s = state();
     const DWORD id = function & 0xffff;
     const ExtenderCall call(callback, contextA, contextB, hostBuffer, a1, a2, a3, a4, a5);
+    if (s.cancelPending && id != kUnload) {
+        s.cancelPending = false;
+        return kCancelled;
+    }
     if (id == 11) return call.returnNumber(static_cast<LONG>(s.lastError));
     if (id == kTableQuery) return answerTableQuery(kTable, call, s.firstQueryDone, s.versionAccepted);
     if (id == kUnload) {
+        s.cancelPending = false;
+        closeProgressDialog();
         forgetSearches();
         return 1;
     }

@@ -211,6 +211,7 @@ BOOL WINAPI HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffe
 
 HINTERNET WINAPI FtpOpenFileA(HINTERNET hConnect, LPCSTR lpszFileName, DWORD dwAccess,
                               DWORD dwFlags, DWORD_PTR dwContext);
+DWORD WINAPI FtpGetFileSize(HINTERNET hFile, LPDWORD lpdwFileSizeHigh);
 BOOL WINAPI FtpGetFileA(HINTERNET hConnect, LPCSTR lpszRemoteFile, LPCSTR lpszNewFile,
                         BOOL fFailIfExists, DWORD dwFlagsAndAttributes, DWORD dwFlags,
                         DWORD_PTR dwContext);

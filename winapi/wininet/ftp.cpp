@@ -341,6 +341,7 @@ HINTERNET WINAPI FtpOpenFileA(HINTERNET hConnect, LPCSTR lpszFileName, DWORD dwA
     HINTERNET handle = addObject(request, connection);
     request->transfer = std::make_unique<Transfer>(ftpEasy(connection, url, dwFlags), writing,
                                                    (dwFlags & 3) == FTP_TRANSFER_TYPE_ASCII);
+    reportStatus(request, INTERNET_STATUS_SENDING_REQUEST);
     if (!request->transfer->waitForHead()) {
         const DWORD error = errorOf(request->transfer->result());
         request->transfer.reset();
@@ -348,9 +349,29 @@ HINTERNET WINAPI FtpOpenFileA(HINTERNET hConnect, LPCSTR lpszFileName, DWORD dwA
         SetLastError(error);
         return nullptr;
     }
+    reportStatus(request, INTERNET_STATUS_REQUEST_SENT);
     connection->busy = true;
     SetLastError(ERROR_SUCCESS);
     return handle;
+}
+
+DWORD WINAPI FtpGetFileSize(HINTERNET hFile, LPDWORD lpdwFileSizeHigh) {
+    auto request = objectAs<Request>(hFile);
+    if (!request || request->type != INTERNET_HANDLE_TYPE_FTP_FILE || !request->transfer) {
+        if (request) SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+        return INVALID_FILE_SIZE;
+    }
+    // libcurl asks the server for the size of a download before it starts it; an upload, or a
+    // server that does not say, has no size.
+    curl_off_t size = -1;
+    if (request->writing || curl_easy_getinfo(request->transfer->easy(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK ||
+        size < 0) {
+        SetLastError(ERROR_INTERNET_EXTENDED_ERROR);
+        return INVALID_FILE_SIZE;
+    }
+    if (lpdwFileSizeHigh) *lpdwFileSizeHigh = static_cast<DWORD>(static_cast<unsigned long long>(size) >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(size);
 }
 
 HINTERNET WINAPI FtpFindFirstFileA(HINTERNET hConnect, LPCSTR lpszSearchFile, LPWIN32_FIND_DATAA lpFindFileData,

@@ -270,10 +270,12 @@ BOOL WINAPI InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfB
         return FALSE;
     }
     size_t got = 0;
+    reportStatus(request, INTERNET_STATUS_RECEIVING_RESPONSE);
     if (!request->transfer->read(static_cast<char*>(lpBuffer), dwNumberOfBytesToRead, got)) {
         SetLastError(errorOf(request->transfer->result()));
         return FALSE;
     }
+    reportStatus(request, INTERNET_STATUS_RESPONSE_RECEIVED);
     *lpdwNumberOfBytesRead = static_cast<DWORD>(got);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
@@ -292,10 +294,12 @@ BOOL WINAPI InternetWriteFile(HINTERNET hFile, LPCVOID lpBuffer, DWORD dwNumberO
         SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
         return FALSE;
     }
+    reportStatus(request, INTERNET_STATUS_SENDING_REQUEST);
     if (!request->transfer->write(static_cast<const char*>(lpBuffer), dwNumberOfBytesToWrite)) {
         SetLastError(errorOf(request->transfer->result()));
         return FALSE;
     }
+    reportStatus(request, INTERNET_STATUS_REQUEST_SENT);
     *lpdwNumberOfBytesWritten = dwNumberOfBytesToWrite;
     SetLastError(ERROR_SUCCESS);
     return TRUE;

@@ -365,8 +365,10 @@ BOOL WINAPI InternetCloseHandle(HINTERNET hInternet) {
     if (auto request = std::dynamic_pointer_cast<Request>(object)) {
         bool ok = true;
         if (request->transfer) {
+            reportStatus(request, INTERNET_STATUS_CLOSING_CONNECTION);
             ok = request->transfer->finish();
             request->transfer.reset();
+            reportStatus(request, INTERNET_STATUS_CONNECTION_CLOSED);
         }
         if (auto owner = request->ftpOwner.lock()) owner->busy = false;
         closeTree(hInternet);

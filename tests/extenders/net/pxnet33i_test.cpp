@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -25,6 +26,7 @@
 #include "httpserver.h"
 #include "machine_registry.h"
 #include "testenv.h"
+#include "xvfb.h"
 
 namespace {
 
@@ -225,6 +227,102 @@ void checkFtp(const Host& on, const std::string& dir_) {
 
 TEST_F(Extender, FtpFoldersTransfersFindsActiveAndPassive) { checkFtp(Host{}, dir_); }
 
+// The progress dialog on a display of the test's own, against a server that moves 1 MB a second:
+// a download and an upload shown to 100 %, a refused download that leaves the dialog as it was,
+// then a download of 8 MB given up by the dialog's time-out pressing Cancel after 2 s. The bar
+// stands part of the way, in steps of 10 %; the transfer failed, its connection is gone, the
+// entry's next call answered -5 without calling back, and no half file stays behind.
+void checkFtpDialog(const Host& on, const std::string& dir_) {
+    lumora_test::XvfbServer display;
+    ASSERT_TRUE(display.start());
+    const std::string root = dir_ + "/ftproot", data = dir_ + "/data", local = dir_ + "/local";
+    for (const auto& folder : {root, data, local}) fs::create_directories(folder);
+    std::string small, big(8000000, '\0'), up;
+    for (unsigned i = 0; i < 300000; ++i) small += static_cast<char>((i * 7919u) >> 5);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31u >> 4);
+    for (unsigned i = 0; i < 200000; ++i) up += static_cast<char>((i * 104729u) >> 7);
+    writeFile(root + "/small.bin", small);
+    writeFile(root + "/big.bin", big);
+    writeFile(data + "/up.bin", up);
+    ServerProcess ftp({"/usr/bin/python3", kSource + "/tests/support/netservers/ftp_server.py", root, "1000000"});
+    ASSERT_GT(ftp.port(), 0);
+    const PollexRun run = pollex({on.path(kScripts + "ftpdialog.pxl"), "FTP=127.0.0.1:" + std::to_string(ftp.port()),
+                                  "DIR=" + on.path(local), "DATA=" + on.path(data), "WAIT=2000"},
+                                 on);
+    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> lines;
+    std::istringstream in(run.output);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 11u) << run.output;
+
+    // What the dialog showed: percent, state, source, target.
+    struct Shown {
+        int percent = -1;
+        std::string status, source, target;
+    };
+    auto shown = [](const std::string& text) {
+        Shown s;
+        std::istringstream fields(text);
+        std::string percent;
+        std::getline(fields, percent, '\t');
+        std::getline(fields, s.status, '\t');
+        std::getline(fields, s.source, '\t');
+        std::getline(fields, s.target, '\t');
+        s.percent = percent.empty() ? -1 : std::atoi(percent.c_str());
+        return s;
+    };
+    const std::vector<std::string> states = {
+        "Resolving name...",     "Name Resolved...",       "Connecting to Server...", "Connected to Server...",
+        "Sending request...",    "Request sent...",        "Receiving response...",   "Response received...",
+        "Closing connection...", "Connection closed...",   "Processing..."};
+    auto isState = [&](const std::string& status) {
+        return std::find(states.begin(), states.end(), status) != states.end();
+    };
+
+    EXPECT_EQ(lines[0].compare(0, 7, "dialog "), 0);
+    EXPECT_GT(std::atoll(lines[0].c_str() + 7), 0) << "iftpdialog gives the dialog's window";
+
+    ASSERT_EQ(lines[1].compare(0, 6, "get 1|"), 0) << lines[1];
+    const Shown got = shown(lines[1].substr(6));
+    EXPECT_EQ(got.percent, 100);
+    EXPECT_EQ(got.source, "small.bin");
+    EXPECT_EQ(got.target, on.path(local) + "/small.bin");
+    // Wine's WinInet reports only some states of a synchronous FTP transfer (those of the listing
+    // that sizes a download): its status may stay empty.
+    auto endState = [&](const std::string& status) {
+        return on.wine ? status.empty() || isState(status) : status == "Connection closed...";
+    };
+    EXPECT_TRUE(endState(got.status)) << got.status;
+
+    ASSERT_EQ(lines[2].compare(0, 6, "put 1|"), 0) << lines[2];
+    const Shown put = shown(lines[2].substr(6));
+    EXPECT_EQ(put.percent, 100);
+    EXPECT_EQ(put.source, on.path(data) + "/up.bin");
+    EXPECT_EQ(put.target, "up.bin");
+    EXPECT_TRUE(endState(put.status)) << put.status;
+    EXPECT_EQ(lines[3], "existing 0|" + lines[2].substr(6)) << "a refused transfer leaves the dialog as it was";
+
+    EXPECT_EQ(lines[4], "cancelled 0");
+    EXPECT_EQ(lines[5], "next STATUS -5");
+    ASSERT_EQ(lines[6].compare(0, 6, "shown "), 0) << lines[6];
+    const Shown cancelled = shown(lines[6].substr(6));
+    EXPECT_GE(cancelled.percent, 10);
+    EXPECT_LT(cancelled.percent, 100);
+    EXPECT_EQ(cancelled.percent % 10, 0) << "the bar moves in the steps the script asked for";
+    EXPECT_EQ(cancelled.source, "big.bin");
+    EXPECT_TRUE(isState(cancelled.status) || (on.wine && cancelled.status.empty())) << cancelled.status;
+    EXPECT_EQ(lines[7], "error 12017");
+    EXPECT_EQ(lines[8], "connection ERROR -1 316: Wrong Handle type. Need iHostConnect/ftp");
+    EXPECT_EQ(lines[9], "closed 1");
+    EXPECT_EQ(lines[10], "again 0");
+
+    EXPECT_TRUE(readFile(local + "/small.bin") == small) << "readFile(local + \"/small.bin\")";
+    EXPECT_TRUE(readFile(root + "/up.bin") == up) << "readFile(root + \"/up.bin\")";
+    EXPECT_FALSE(fs::exists(local + "/big.bin")) << "a cancelled download leaves no file behind";
+}
+
+TEST_F(Extender, FtpProgressDialogShowsTransfersAndCancelGivesMinusFive) { checkFtpDialog(Host{}, dir_); }
+
 TEST_F(Extender, PreconfiguredSessionUsesTheProxyOfTheInternetSettings) {
     lumora_test::HttpTestServer proxy;
     ASSERT_TRUE(proxy.listening());
@@ -415,5 +513,6 @@ protected:
 
 TEST_F(UnderWine, HttpScript) { checkHttp(host_, dir_); }
 TEST_F(UnderWine, FtpScript) { checkFtp(host_, dir_); }
+TEST_F(UnderWine, FtpProgressDialogScript) { checkFtpDialog(host_, dir_); }
 
 }  // namespace
