@@ -41,7 +41,7 @@ public:
     HWND hwnd() const override { return hwnd_; }
 
     void setPicture(const Bitmap& picture, const RECT& place, COLORREF background) override {
-        dib_ = dibOf(picture);
+        dib_ = win32::dibOf(picture);
         place_ = place;
         background_ = background;
         InvalidateRect(hwnd_, nullptr, FALSE);
