@@ -131,6 +131,28 @@ TEST(WizardOnWindows, PagesDrivenByControlIdOverTheBackgroundWindowWriteTheVaria
     EXPECT_EQ(r.top, 40);
     EXPECT_TRUE(GetWindowLongA(sheet, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
+    // Shift+Ctrl clicks at the screen's left edge: below the corner they hide and show the
+    // wizard, in the corner they shrink the background to a strip and back; one key is not enough.
+    const auto click = [&](WPARAM keys, int x, int y) {
+        SendMessageA(background, WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageA(background, WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+    };
+    click(MK_SHIFT | MK_CONTROL, 5, 50);
+    EXPECT_FALSE(IsWindowVisible(sheet));
+    click(MK_SHIFT | MK_CONTROL, 5, 50);
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    click(MK_CONTROL, 5, 5);
+    click(MK_SHIFT | MK_CONTROL, 12, 5);
+    GetWindowRect(background, &r);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+    click(MK_SHIFT | MK_CONTROL, 5, 5);
+    GetWindowRect(background, &r);
+    EXPECT_EQ(r.right - r.left, 10);
+    EXPECT_EQ(r.bottom - r.top, 100);
+    click(MK_SHIFT | MK_CONTROL, 5, 5);
+    GetWindowRect(background, &r);
+    EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+
     // Membership: an existing customer, so the user data page follows.
     HWND page = pageWith(sheet, kChoice1 + 1);
     ASSERT_TRUE(page);
