@@ -143,8 +143,11 @@ void Win32Sheet::attach(HWND sheetWindow) {
     for (size_t i = 0; i < 5; ++i)
         if (!template_.buttonTexts[i].empty())
             SetWindowTextA(GetDlgItem(hwnd_, kButtonIds[i]), template_.buttonTexts[i].c_str());
-    if (!template_.titleBar)
+    if (!template_.titleBar) {
         SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
+        // The frame is drawn anew only when told; until then the old title bar stays as a strip.
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    }
     if (template_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (template_.position) {
         const RECT r = windowRect();
