@@ -196,6 +196,8 @@ TEST_F(BackgroundWindow, StretchesThePictureAndKeepsTheWizardOnTheScreen) {
 }
 
 TEST_F(BackgroundWindow, WithoutThePictureResourceItShowsTheBlueGradientAndTheConfiguredPlace) {
+    // A "BG" file that is no picture is no picture resource.
+    std::ofstream(fs::path(program) / "orvane.BG.bmp", std::ios::binary) << "BM and text, not a bitmap";
     start(20, 30, 9, 0);
     EXPECT_NE(trace().find("background: gradient\n"), std::string::npos) << trace();
     EXPECT_NE(trace().find("wizard window at 20,30\n"), std::string::npos) << trace();
