@@ -3,6 +3,7 @@
 // the "BG" picture, the blue gradient when it does not, the wizard window placed relative to the
 // picture and kept on the screen, and the Shift+Ctrl clicks at the screen's left edge. Checked on
 // the screen's pixels.
+#include "background_wnd.h"
 #include "wizard_process.h"
 #include "xvfb.h"
 
@@ -210,6 +211,35 @@ TEST_F(BackgroundWindow, WithoutThePictureResourceItShowsTheBlueGradientAndTheCo
     EXPECT_TRUE(pixelIs(19, 100, 0x0000D4));
     EXPECT_TRUE(pixelIs(21, 100, 0x0000D4, false));
     screenshot("background_gradient");
+}
+
+// Every placement value for a picture smaller than the screen, and for one wider and taller,
+// which ends on the screen by moving left and up.
+TEST(PicturePlacement, TheTenValuesAndPicturesLargerThanTheScreen) {
+    const struct {
+        DWORD placement;
+        LONG x, y;
+    } small[] = {{0, 0, 0},     {1, 0, 0},     {2, 300, 0},   {3, 600, 0},   {4, 0, 480},
+                 {5, 300, 480}, {6, 600, 480}, {7, 0, 240},   {8, 300, 240}, {9, 600, 240}};
+    for (const auto& c : small) {
+        const RECT r = picturePlace(200, 120, 800, 600, c.placement);
+        EXPECT_EQ(r.left, c.x) << c.placement;
+        EXPECT_EQ(r.top, c.y) << c.placement;
+        EXPECT_EQ(r.right - r.left, 200);
+        EXPECT_EQ(r.bottom - r.top, 120);
+    }
+    const RECT large = picturePlace(1000, 700, 800, 600, 0);
+    EXPECT_EQ(large.left, -200);
+    EXPECT_EQ(large.top, -100);
+    EXPECT_EQ(large.right, 800);
+    EXPECT_EQ(large.bottom, 600);
+    // Centred, it would end past the right edge: moved left until it ends there.
+    EXPECT_EQ(picturePlace(1000, 700, 800, 600, 8).left, -200);
+    // The wizard: pulled back when its last column or row (less the caption) lies past the screen.
+    EXPECT_EQ(clampWizardPosition({700, 500}, {200, 150}, {800, 600}, 19).x, 601);
+    EXPECT_EQ(clampWizardPosition({700, 500}, {200, 150}, {800, 600}, 19).y, 451);
+    EXPECT_EQ(clampWizardPosition({601, 470}, {200, 150}, {800, 600}, 19).x, 601);
+    EXPECT_EQ(clampWizardPosition({601, 470}, {200, 150}, {800, 600}, 19).y, 470);
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ public:
         window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         gtk_window_set_title(GTK_WINDOW(window_), gtk::toUtf8(title).c_str());
         gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+        // A backdrop, not a task of its own.
+        gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), TRUE);
+        gtk_window_set_skip_pager_hint(GTK_WINDOW(window_), TRUE);
         GtkWidget* area = gtk_drawing_area_new();
         gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
         g_signal_connect(area, "draw", G_CALLBACK(onDraw), this);
