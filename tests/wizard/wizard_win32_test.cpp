@@ -79,6 +79,7 @@ TEST(WizardOnWindows, PagesDrivenByControlIdOverTheBackgroundWindowWriteTheVaria
     block.m_Data.m_CleanupHelper = {"cmdprobe.exe", SW_HIDE, 1};
     block.m_Data.m_WizardX = 30;  // the shipped program has no "BG" picture: the place as it stands
     block.m_Data.m_WizardY = 40;
+    block.m_Data.m_CaptionFlag = 0;  // no title bar
     CPageRecords& p = block.m_Pages;
     p.member.m_Order = 1;
     p.userData.m_Order = 2;
@@ -130,6 +131,11 @@ TEST(WizardOnWindows, PagesDrivenByControlIdOverTheBackgroundWindowWriteTheVaria
     EXPECT_EQ(r.left, 30);
     EXPECT_EQ(r.top, 40);
     EXPECT_TRUE(GetWindowLongA(sheet, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // Without its title bar the frame is drawn anew: the client area takes the bar's place.
+    EXPECT_FALSE((GetWindowLongA(sheet, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+    RECT client{};
+    GetClientRect(sheet, &client);
+    EXPECT_LT((r.bottom - r.top) - client.bottom, GetSystemMetrics(SM_CYCAPTION));
 
     // Shift+Ctrl clicks at the screen's left edge: below the corner they hide and show the
     // wizard, in the corner they shrink the background to a strip and back; one key is not enough.
