@@ -35,6 +35,12 @@ if [ "${1:-}" = "--wizard" ]; then
   for licence in ie_lic.txt nc_lic.txt; do
     iconv -f UTF-8 -t WINDOWS-1252 "deploy/wizard/$licence" > "$install/$licence"
   done
+  # The shipped program carries no "BG" picture, so its background window shows the blue
+  # gradient; LUMORA_WIZARD_PICTURE=1 gives it the demo's background picture as that resource (a
+  # Linux program's bitmap resource is a .bmp beside it), which shows the configured picture.
+  if [ "${LUMORA_WIZARD_PICTURE:-0}" = 1 ]; then
+    cp build/linux/deploy/wizard/background.bmp "$install/orvane.BG.bmp"
+  fi
   if [ -n "${LUMORA_WIZARD_WINDOWS:-}" ]; then
     printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
       "\"WindowsVersion\"=\"$LUMORA_WIZARD_WINDOWS\"" > "$install/version.reg"

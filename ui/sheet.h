@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ struct SheetTemplate {
     int startPage = 0;
     bool titleBar = true;
     bool topmost = false;
+    // Where the window's top left goes on the screen, given the window's outer size; empty: the
+    // toolkit's choice (centred).
+    std::function<POINT(SIZE)> position;
     Bitmap icon;  // the window's icon; none when empty
 };
 
@@ -77,6 +81,11 @@ public:
     virtual HWND hwnd() const = 0;
     virtual void setCaption(const std::string& caption) = 0;
     virtual std::string caption() = 0;
+    // The window's outer rectangle on the screen.
+    virtual RECT windowRect() = 0;
+    // Hides or shows the whole window; it keeps its page and state meanwhile.
+    virtual void showWindow(bool visible) = 0;
+    virtual bool isWindowShown() = 0;
 
     virtual int pageCount() = 0;
     virtual Dialog& page(int index) = 0;

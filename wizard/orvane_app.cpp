@@ -120,7 +120,10 @@ bool COrvaneApp::initInstance() {
     ui::loadIconFile("Wizard.ico", m_Icon);
     m_Options = parseWizardCommandLine(GetCommandLineA());
     m_StartPage = m_Options.m_StartPage;
-    if (m_Dialogs) m_Prepare.create();
+    if (m_Dialogs) {
+        m_Background.create();
+        m_Prepare.create();
+    }
     if (m_WindowsNt && m_StartPage != 0)
         m_Prepare.setText("Installation wird fortgesetzt. Bitte haben Sie etwas Geduld...");
     if (!readBlock()) return false;
@@ -136,6 +139,8 @@ bool COrvaneApp::initInstance() {
     m_Pages = pageSequence(m_Block, m_Windows2000);
     choice.readVariables();
     choice.writeVariables();
+    const CWizardData& data = m_Block.m_Data;
+    m_Background.setBitmap(data.m_Background, data.m_Placement, data.m_Stretch, data.m_BackgroundColour);
     m_StartPage = resumeStartPage(m_StartPage, m_WindowsNt, choice.readOs(), m_Block.m_Pages, choice);
 
     std::string names;
@@ -145,10 +150,21 @@ bool COrvaneApp::initInstance() {
     return true;
 }
 
+POINT COrvaneApp::wizardPosition(SIZE window) const {
+    const CWizardData& data = m_Block.m_Data;
+    const POINT origin = m_Background.pictureOrigin();
+    const POINT configured{data.m_WizardX + origin.x, data.m_WizardY + origin.y};
+    const SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const POINT at = clampWizardPosition(configured, window, screen, GetSystemMetrics(SM_CYCAPTION));
+    traceLine("wizard window at %ld,%ld\n", static_cast<long>(at.x), static_cast<long>(at.y));
+    return at;
+}
+
 std::unique_ptr<COrvaneDlg> COrvaneApp::createWizard() {
     if (m_StartPage < 0 || m_StartPage >= static_cast<int>(m_Pages.size())) m_StartPage = 0;
     auto wizard = std::make_unique<COrvaneDlg>(*this);
     const bool shown = wizard->create();
+    m_Background.setWizard(wizard->sheet());
     m_Prepare.close();
     return shown ? std::move(wizard) : nullptr;
 }
@@ -166,6 +182,7 @@ void COrvaneApp::run() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    m_Background.setWizard(nullptr);
 }
 
 int COrvaneApp::exitInstance() {

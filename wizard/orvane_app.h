@@ -2,6 +2,7 @@
 // helper programs it runs, and the exit that cleans up after a cancel or asks for the restart.
 #pragma once
 
+#include "background_wnd.h"
 #include "command_line.h"
 #include "config_block.h"
 #include "page_sequence.h"
@@ -34,6 +35,9 @@ public:
     const WizardOptions& options() const { return m_Options; }
     bool windowsNt() const { return m_WindowsNt; }
     bool windows2000() const { return m_Windows2000; }
+    // Where the wizard window of this outer size goes: the configured place, moved with the
+    // background picture and kept on the screen.
+    POINT wizardPosition(SIZE window) const;
     // "Wizard.ico" of the current folder; empty when there is none.
     const ui::Bitmap& icon() const { return m_Icon; }
 
@@ -50,6 +54,7 @@ private:
     bool m_Windows2000 = false;
     bool m_Dialogs = false;  // the toolkit can show the wizard's windows
     CPrepareDlg m_Prepare;
+    CBackgroundWnd m_Background;
     ui::Bitmap m_Icon;
 };
 

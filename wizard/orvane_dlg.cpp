@@ -49,6 +49,7 @@ bool COrvaneDlg::create() {
     sheet.startPage = m_App.startPage();
     sheet.titleBar = data.m_CaptionFlag != 0;
     sheet.topmost = true;
+    sheet.position = [this](SIZE window) { return m_App.wizardPosition(window); };
     sheet.icon = m_App.icon();
     m_Sheet = ui::createSheet(sheet, this);
     return m_Sheet != nullptr;

@@ -100,8 +100,34 @@ bool GtkSheet::create() {
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
     const int start = std::clamp(template_.startPage, 0, pageCount() - 1);
-    return go(start, +1);
+    if (!go(start, +1)) return false;
+    place();
+    return true;
 }
+
+void GtkSheet::place() {
+    if (!template_.position) return;
+    GtkRequisition natural{};
+    gtk_widget_get_preferred_size(window_, nullptr, &natural);
+    const RECT now = windowRect();
+    const SIZE outer{std::max<LONG>(natural.width, now.right - now.left),
+                     std::max<LONG>(natural.height, now.bottom - now.top)};
+    const POINT at = template_.position(outer);
+    gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_NONE);
+    gtk_window_move(GTK_WINDOW(window_), at.x, at.y);
+}
+
+RECT GtkSheet::windowRect() {
+    GdkWindow* gdkWindow = window_ ? gtk_widget_get_window(window_) : nullptr;
+    if (!gdkWindow || !gtk_widget_get_visible(window_)) return {};
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(gdkWindow, &frame);
+    return {frame.x, frame.y, frame.x + frame.width, frame.y + frame.height};
+}
+
+void GtkSheet::showWindow(bool visible) { gtk_widget_set_visible(window_, visible); }
+
+bool GtkSheet::isWindowShown() { return window_ && gtk_widget_get_visible(window_); }
 
 GtkDialog* GtkSheet::made(int index) {
     Page& p = pages_[static_cast<size_t>(index)];

@@ -31,6 +31,11 @@ public:
     HWND hwnd() const override { return hwnd_; }
     void setCaption(const std::string& caption) override;
     std::string caption() override { return caption_; }
+    RECT windowRect() override;
+    void showWindow(bool visible) override;
+    bool isWindowShown() override;
+    // Moves the window where the template's position puts it (nothing without one).
+    void place();
     int pageCount() override { return static_cast<int>(pages_.size()); }
     Dialog& page(int index) override;
     int activePage() override { return active_; }

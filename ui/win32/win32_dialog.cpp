@@ -145,7 +145,7 @@ INT_PTR Win32Dialog::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         auto found = pictures_.find(static_cast<int>(draw->CtlID));
         if (found == pictures_.end()) return FALSE;
-        const Picture& p = found->second;
+        const Dib& p = found->second;
         const RECT& r = draw->rcItem;
         SetStretchBltMode(draw->hDC, COLORONCOLOR);
         StretchDIBits(draw->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0,
@@ -434,24 +434,7 @@ int Win32Dialog::progress(int id) {
 
 void Win32Dialog::setBitmap(int id, const Bitmap& bitmap) {
     if (!is(id, ControlClass::Picture) || bitmap.empty()) return;
-    Picture& p = pictures_[id];
-    p.info = BITMAPINFO{};
-    p.info.bmiHeader.biSize = sizeof p.info.bmiHeader;
-    p.info.bmiHeader.biWidth = bitmap.width;
-    p.info.bmiHeader.biHeight = bitmap.height;  // bottom-up
-    p.info.bmiHeader.biPlanes = 1;
-    p.info.bmiHeader.biBitCount = 24;
-    const size_t stride = (static_cast<size_t>(bitmap.width) * 3 + 3) & ~size_t{3};
-    p.bits.assign(stride * static_cast<size_t>(bitmap.height), 0);
-    for (int y = 0; y < bitmap.height; ++y) {
-        BYTE* row = p.bits.data() + stride * static_cast<size_t>(bitmap.height - 1 - y);
-        for (int x = 0; x < bitmap.width; ++x) {
-            const DWORD rgb = bitmap.pixel(x, y);
-            row[x * 3] = static_cast<BYTE>(rgb);
-            row[x * 3 + 1] = static_cast<BYTE>(rgb >> 8);
-            row[x * 3 + 2] = static_cast<BYTE>(rgb >> 16);
-        }
-    }
+    pictures_[id] = dibOf(bitmap);
     InvalidateRect(item(id), nullptr, FALSE);
 }
 

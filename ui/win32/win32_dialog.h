@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialog.h"
+#include "dib.h"
 #include "sheet.h"
 
 namespace ui::win32 {
@@ -77,11 +78,6 @@ public:
 
 private:
     // A bitmap as a bottom-up 24-bit DIB for StretchDIBits.
-    struct Picture {
-        BITMAPINFO info{};
-        std::vector<BYTE> bits;
-    };
-
     const ControlTemplate* spec(int id) const { return template_.control(id); }
     HWND item(int id) const { return hwnd_ && spec(id) ? GetDlgItem(hwnd_, id) : nullptr; }
     bool is(int id, ControlClass kind) const;
@@ -98,7 +94,7 @@ private:
     bool modeless_;
     std::vector<WORD> resource_;
     HWND hwnd_ = nullptr;
-    std::map<int, Picture> pictures_;
+    std::map<int, Dib> pictures_;
     std::map<int, std::pair<int, int>> ranges_;
     bool focusSet_ = false;
     bool ended_ = false;

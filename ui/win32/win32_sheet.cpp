@@ -143,15 +143,35 @@ void Win32Sheet::attach(HWND sheetWindow) {
     for (size_t i = 0; i < 5; ++i)
         if (!template_.buttonTexts[i].empty())
             SetWindowTextA(GetDlgItem(hwnd_, kButtonIds[i]), template_.buttonTexts[i].c_str());
-    if (!template_.titleBar)
+    if (!template_.titleBar) {
         SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
+        // The frame is drawn anew only when told; until then the old title bar stays as a strip.
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    }
     if (template_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (template_.position) {
+        const RECT r = windowRect();
+        const POINT at = template_.position({r.right - r.left, r.bottom - r.top});
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (!template_.icon.empty() && !icon_) {
         icon_ = iconOf(template_.icon);
         SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
         SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     }
 }
+
+RECT Win32Sheet::windowRect() {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+void Win32Sheet::showWindow(bool visible) {
+    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Sheet::isWindowShown() { return hwnd_ && IsWindowVisible(hwnd_); }
 
 LRESULT CALLBACK Win32Sheet::sheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Win32Sheet* self = ofWindow(hwnd);

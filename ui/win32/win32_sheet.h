@@ -46,6 +46,9 @@ public:
     HWND hwnd() const override { return hwnd_; }
     void setCaption(const std::string& caption) override;
     std::string caption() override;
+    RECT windowRect() override;
+    void showWindow(bool visible) override;
+    bool isWindowShown() override;
     int pageCount() override { return static_cast<int>(pages_.size()); }
     Dialog& page(int index) override { return *pages_[static_cast<size_t>(index)]; }
     int activePage() override { return active_; }

@@ -177,6 +177,10 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 
 /* Buttons: the notification of a press, in the high word of WM_COMMAND's wParam. */
 #define BN_CLICKED 0
+
+/* Keys held during a mouse message (its wParam). */
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 
