@@ -13,15 +13,17 @@ source scripts/deps.sh
 lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
 # With --wizard (not passed on) the setup wizard runs instead, on a fresh demo machine of its own
-# (build/demo/wizard-prefix, emulating Windows 2000 unless LUMORA_WIZARD_WINDOWS names 95, 98 or
-# NT4) from build/demo/wizard: the program with the demo provider's block appended and the helper
-# stand-ins beside it. Without a display it runs under Xvfb, presses Enter (the default button)
-# between pages and saves a screenshot of each to build/demo/wizard-screenshots.
+# (build/demo/wizard-prefix, emulating Windows 98 unless LUMORA_WIZARD_WINDOWS names 95, NT4 or
+# 2000) from build/demo/wizard: the program with the demo provider's block appended and the helper
+# stand-ins beside it. The demo machine has a simulated modem on COM3 (modemsim on a
+# pseudo-terminal) and an ISDN card among its dial devices. Without a display it runs under Xvfb,
+# presses Enter (the default button) between pages and saves a screenshot of each to
+# build/demo/wizard-screenshots.
 if [ "${1:-}" = "--wizard" ]; then
   shift
   # Only what the wizard needs: the program (its block appended), the stand-ins, regedit.
   cmake --preset linux >/dev/null &&
-    cmake --build --preset linux --target Orvane wizard_standins regedit || exit 1
+    cmake --build --preset linux --target Orvane wizard_standins regedit modemsim modcfg || exit 1
   export LUMORA_PREFIX=$PWD/build/demo/wizard-prefix
   rm -rf "$LUMORA_PREFIX"
   install=$PWD/build/demo/wizard
@@ -29,17 +31,22 @@ if [ "${1:-}" = "--wizard" ]; then
   mkdir -p "$install"
   cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
      build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC build/linux/bin/Wizard.ico \
-     "$install"/
+     build/linux/bin/regedit build/linux/bin/modcfg deploy/wizard/mdm.reg deploy/wizard/isdndevs.dat \
+     deploy/wizard/lumora.pbr deploy/wizard/lumora.pbk "$install"/
   printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
   # The licence texts the licence page shows, in the wizard's Windows-1252.
   for licence in ie_lic.txt nc_lic.txt; do
     iconv -f UTF-8 -t WINDOWS-1252 "deploy/wizard/$licence" > "$install/$licence"
   done
-  if [ -n "${LUMORA_WIZARD_WINDOWS:-}" ]; then
-    printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
-      "\"WindowsVersion\"=\"$LUMORA_WIZARD_WINDOWS\"" > "$install/version.reg"
-    build/linux/bin/regedit /s "$install/version.reg"
-  fi
+  # The emulated system, and an ISDN card the dial-up engine lists beside the modems.
+  printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
+    "\"WindowsVersion\"=\"${LUMORA_WIZARD_WINDOWS:-98}\"" '' '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' \
+    '"ISDN-Karte PCI"="isdn"' > "$install/machine.reg"
+  build/linux/bin/regedit /s "$install/machine.reg"
+  # The modem: a simulated one on COM3 of the demo machine, gone again with the demo.
+  build/linux/bin/modemsim --answer ok --prefix "$LUMORA_PREFIX" --port 3 &
+  modemsim=$!
+  trap 'kill $modemsim 2>/dev/null' EXIT
   cd "$install"
   if [ -z "${DISPLAY:-}" ]; then
     shots=$OLDPWD/build/demo/wizard-screenshots
@@ -51,7 +58,7 @@ if [ "${1:-}" = "--wizard" ]; then
     display=:$number
     Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
+    trap 'kill $xvfb $modemsim 2>/dev/null' EXIT
     export DISPLAY=$display
     sleep 1
     ./orvane "$@" &

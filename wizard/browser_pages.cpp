@@ -1,5 +1,7 @@
 // The browser choice, install option, licence, progress and restart pages. Which browsers are
 // installed is the detection library's finding (the version texts in the user's choices).
+#include "browser_detection.h"
+#include "licence_text.h"
 #include "orvane_app.h"
 #include "pages.h"
 #include "trace.h"
@@ -7,8 +9,6 @@
 #include "wizard_data.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -31,29 +31,44 @@ CBrowserStp::CBrowserStp(COrvaneApp& app, const CBrowserRecord& record)
 }
 
 bool CBrowserStp::activate(ui::Sheet&, ui::Dialog& page) {
-    const CUserChoice& choice = theUserChoice;
+    CUserChoice& choice = theUserChoice;
     const bool none = choice.m_IeVersion.empty() && choice.m_NcVersion.empty();
     page.setText(IDC_PAGE_TEXT, none ? m_Record.m_NoBrowserText : m_Record.m_Instruction);
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_ChoicePrompt);
     page.setText(IDC_PAGE_TEXT + 2, m_Record.m_Closing);
+    const BrowserChoices ie = internetExplorerChoices(m_App.ieVersionCode());
+    const BrowserChoices nc = netscapeChoices(choice.m_NcVersion.c_str());
     page.setText(IDC_CHOICE1, withVersion(m_Record.m_IeConfigure, choice.m_IeVersion));
-    page.setText(IDC_CHOICE1 + 1, m_Record.m_IeInstall);
-    page.setText(IDC_CHOICE1 + 2, withVersion(m_Record.m_NcConfigure, choice.m_NcVersion));
-    page.setText(IDC_CHOICE1 + 3, m_Record.m_NcInstall);
+    page.setText(IDC_CHOICE1 + 1,
+                 ie.installCaption == InstallCaption::Update ? m_Record.m_IeUpdate : m_Record.m_IeInstall);
+    page.setText(IDC_CHOICE1 + 2,
+                 withVersion(m_Record.m_NcConfigure, choice.m_NcVersion.empty()
+                                                              ? std::string()
+                                                              : netscapeCaptionVersion(choice.m_NcVersion.c_str())));
+    page.setText(IDC_CHOICE1 + 3,
+                 nc.installCaption == InstallCaption::Update ? m_Record.m_NcUpdate : m_Record.m_NcInstall);
     const WizardOptions& options = m_App.options();
-    const bool configure = !options.m_NoConfigure;
-    page.enable(IDC_CHOICE1, configure && !choice.m_IeVersion.empty());
-    page.enable(IDC_CHOICE1 + 2, configure && !choice.m_NcVersion.empty());
+    page.enable(IDC_CHOICE1, ie.configureEnabled);
+    page.enable(IDC_CHOICE1 + 1, ie.installEnabled);
+    page.enable(IDC_CHOICE1 + 2, nc.configureEnabled);
+    page.enable(IDC_CHOICE1 + 3, nc.installEnabled);
     for (int i = 0; i < 2; ++i) {
         page.show(IDC_CHOICE1 + i, options.m_IeHandling);
         page.show(IDC_CHOICE1 + 2 + i, options.m_NcHandling);
     }
-    int preset = choice.m_DefaultBrowser;
-    if (preset < 0 || preset >= kChoices || !page.isEnabled(IDC_CHOICE1 + preset) ||
-        !page.isShown(IDC_CHOICE1 + preset))
-        preset = options.m_IeHandling ? 1 : 3;
+    int preset = presetBrowserChoice(choice.m_DefaultBrowser, options.m_IeHandling, options.m_NcHandling,
+                                     options.m_NoConfigure);
+    // Without a stored choice the page can offer, an installation is preferred to configuring.
+    auto offered = [&](int choice) {
+        return choice >= 0 && choice < kChoices && page.isEnabled(IDC_CHOICE1 + choice) &&
+               page.isShown(IDC_CHOICE1 + choice);
+    };
+    for (int fallback : {1, 3, 0, 2})
+        if (!offered(preset)) preset = fallback;
     page.setChecked(IDC_CHOICE1 + preset, true);
-    theUserChoice.writeVariables();
+    traceLine("browser choice: IE \"%s\" (code %d), Netscape \"%s\", preset %d\n", choice.m_IeVersion.c_str(),
+              m_App.ieVersionCode(), choice.m_NcVersion.c_str(), preset);
+    choice.writeVariables();
     return true;
 }
 
@@ -117,15 +132,7 @@ CLicenceStp::CLicenceStp(COrvaneApp& app, const CLicenceRecord& record)
 bool CLicenceStp::activate(ui::Sheet&, ui::Dialog& page) {
     const std::string& file = internetExplorerChosen() ? m_Record.m_IeLicenceFile : m_Record.m_NcLicenceFile;
     std::string text;
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0 && text.size() < 65536)
-            text.append(buffer, got);
-        CloseHandle(handle);
-    }
+    readLicenceText(file.c_str(), text);
     page.setText(IDC_PAGE_TEXT, text);
     page.setText(IDC_CHOICE1, m_Record.m_AcceptCaption);
     page.setText(IDC_CHOICE1 + 1, m_Record.m_DeclineCaption);
@@ -166,17 +173,9 @@ int CProgressStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     page.setProgress(IDC_PROGRESS, 1);
     page.show(IDC_PROGRESS, true);
     const WizardOptions& options = m_App.options();
-    const std::string& shortName = theWizardData.m_ShortName;
-    std::string line;
-    switch (theUserChoice.m_DefaultBrowser) {
-    case 0: line = "BR_32_IE.exe " + shortName + " configure"; break;
-    case 1: line = "BR_32_IE.exe " + shortName + " install"; break;
-    case 2: line = "BR_32_NC.exe " + shortName + " configure"; break;
-    case 3: line = "BR_32_NC.exe " + shortName + " install"; break;
-    default:
-        line = (options.m_NcHandling && !options.m_IeHandling ? "BR_32_NC.exe " : "BR_32_IE.exe ") + shortName +
-               " install";
-    }
+    const std::string line = browserInstallerCommand(theUserChoice.m_DefaultBrowser,
+                                                     theWizardData.m_ShortName.c_str(), options.m_IeHandling,
+                                                     options.m_NcHandling);
     runHelper({line, SW_SHOW, 0});
     m_Done = true;
     triggerProgress(page);
@@ -190,12 +189,11 @@ void CProgressStp::triggerProgress(ui::Dialog& page) {
 
 void CProgressStp::triggerBitmap(ui::Dialog& page, WPARAM frame) {
     const std::vector<CDibDoc>& frames = internetExplorerChosen() ? m_Record.m_IeFrames : m_Record.m_NcFrames;
-    if (frame == 0 || m_Frame >= frames.size()) ++m_Frame;
-    else m_Frame = frame;
-    if (m_Frame >= frames.size()) return;
+    if (!stepAnimationFrame(m_Frame, frame, frames.size())) return;
     ui::Bitmap picture;
     const std::vector<BYTE>& packed = frames[m_Frame].packed();
     if (ui::decodePackedBitmap(packed.data(), packed.size(), picture)) page.setBitmap(IDC_SIDE_BITMAP, picture);
+    traceLine("progress: frame %u\n", static_cast<unsigned>(m_Frame));
 }
 
 void CProgressStp::closeProgress(ui::Dialog& page) {

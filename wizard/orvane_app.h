@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "config_block.h"
+#include "dial_devices.h"
 #include "page_sequence.h"
 #include "prepare_dlg.h"
 
@@ -36,6 +37,10 @@ public:
     bool windows2000() const { return m_Windows2000; }
     // "Wizard.ico" of the current folder; empty when there is none.
     const ui::Bitmap& icon() const { return m_Icon; }
+    // The remote-access devices, bound at start-up and released at exit.
+    CDialDevices& dialDevices() { return m_DialDevices; }
+    // The installed Internet Explorer's version code (0: none, or its handling is off).
+    int ieVersionCode() const { return m_IeCode; }
 
 private:
     bool readBlock();
@@ -51,6 +56,8 @@ private:
     bool m_Dialogs = false;  // the toolkit can show the wizard's windows
     CPrepareDlg m_Prepare;
     ui::Bitmap m_Icon;
+    CDialDevices m_DialDevices;
+    int m_IeCode = 0;
 };
 
 // Runs a helper program: its command line as is (found on the search path), its show mode, and

@@ -29,7 +29,11 @@ public:
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void back(ui::Sheet& sheet, ui::Dialog& page) override;
+    // The repeat search button.
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
+    void findIsdnDevice();
     const CGeratRecord& m_Record;
 };
 
@@ -40,7 +44,11 @@ protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
     void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
+    void fill(ui::Dialog& page);
+    void choose(ui::Dialog& page);
+    void showProperties(ui::Dialog& page);
     const CGeratFaulRecord& m_Record;
     bool m_Filled = false;
 };
@@ -53,6 +61,7 @@ protected:
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
 private:
     const COrtRecord& m_Record;
+    std::vector<DWORD> m_CountryIds;  // the country list's telephony ids, in list order
 };
 
 class CKnotenStp : public OvDialog {
@@ -133,7 +142,7 @@ protected:
 private:
     const CProgressRecord& m_Record;
     bool m_Done = false;
-    size_t m_Frame = 0;
+    WORD m_Frame = 0;
 };
 
 class CRebootStp : public OvDialog {
@@ -184,3 +193,5 @@ public:
 
 // A string of the program's string table.
 std::string loadString(UINT id);
+// The standard modem's name: the provider title in the string table's pattern.
+std::string standardModemName();

@@ -44,3 +44,6 @@ struct PageLayout {
     bool dropDown = false;
 };
 ui::DialogTemplate pageTemplate(int resourceId, const PageLayout& layout);
+// The location page: each question with its input beside its label, the dialling choice below.
+inline constexpr int IDC_LOCATION_LABEL1 = 1110;  // labels 1110, 1111, 1112
+ui::DialogTemplate locationTemplate(int resourceId, int editLimit);
