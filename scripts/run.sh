@@ -19,7 +19,11 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
 # pseudo-terminal) and an ISDN card among its dial devices. Without a display it runs under Xvfb,
 # presses Enter (the default button) between pages and saves a screenshot of each to
 # build/demo/wizard-screenshots.
-if [ "${1:-}" = "--wizard" ]; then
+# With --wizard-nodes instead, the wizard reads the demo's second configuration (nodes.ovb, "-f"),
+# which adds the dial-in node and region pages; it runs from an installation medium folder
+# (build/demo/wizard/medium) holding the configuration and the phonebook, as a provider's CD would.
+if [ "${1:-}" = "--wizard" ] || [ "${1:-}" = "--wizard-nodes" ]; then
+  variant=$1
   shift
   # Only what the wizard needs: the program (its block appended), the stand-ins, regedit.
   cmake --preset linux >/dev/null &&
@@ -47,9 +51,22 @@ if [ "${1:-}" = "--wizard" ]; then
   build/linux/bin/modemsim --answer ok --prefix "$LUMORA_PREFIX" --port 3 &
   modemsim=$!
   trap 'kill $modemsim 2>/dev/null' EXIT
+  root=$PWD
   cd "$install"
+  program=./orvane
+  if [ "$variant" = "--wizard-nodes" ]; then
+    # The medium: the configuration, the phonebook and the files the pages read from the current
+    # folder; the medium names its phonebook in the variables file ("kundek").
+    mkdir medium
+    cp "$root/build/linux/bin/nodes.ovb" mdm.reg isdndevs.dat lumora.pbr lumora.pbk ie_lic.txt nc_lic.txt medium/
+    mkdir -p "$LUMORA_PREFIX/windows"
+    printf '[variables]\r\nkundek=lumora\r\n' > "$LUMORA_PREFIX/windows/lumora.dat"
+    cd medium
+    program=../orvane
+    set -- -f nodes.ovb -p 00 "$@"
+  fi
   if [ -z "${DISPLAY:-}" ]; then
-    shots=$OLDPWD/build/demo/wizard-screenshots
+    shots=$root/build/demo/wizard-screenshots
     mkdir -p "$shots"
     rm -f "$shots"/page-*.png
     # A display number no other server holds (other runs may share this machine).
@@ -61,9 +78,9 @@ if [ "${1:-}" = "--wizard" ]; then
     trap 'kill $xvfb $modemsim 2>/dev/null' EXIT
     export DISPLAY=$display
     sleep 1
-    ./orvane "$@" &
+    "$program" "$@" &
     app=$!
-    for i in $(seq 12); do
+    for i in $(seq 18); do
       sleep 3
       kill -0 "$app" 2>/dev/null || break
       import -window root "$shots/page-$i.png" 2>/dev/null && echo "screenshot: $shots/page-$i.png"
@@ -73,9 +90,9 @@ if [ "${1:-}" = "--wizard" ]; then
     wait "$app" 2>/dev/null
     echo "No display: ran under Xvfb; screenshots are in $shots"
   else
-    ./orvane "$@"
+    "$program" "$@"
   fi
-  echo "trace: $install/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
+  echo "trace: $PWD/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
   exit 0
 fi
 

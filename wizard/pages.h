@@ -5,6 +5,7 @@
 
 #include "ov_dialog.h"
 #include "page_records.h"
+#include "phonebook_files.h"
 
 class CPrufeStp : public OvDialog {
 public:
@@ -70,6 +71,7 @@ public:
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
     const CKnotenRecord& m_Record;
 };
@@ -186,9 +188,19 @@ public:
     CWelcomeStp(COrvaneApp& app, const CWelcomeRecord& record);
 };
 
-class CRegionStp : public CTextsStp {
+// The region page: the phonebook named by "kundek", one region's access numbers at a time.
+class CRegionStp : public OvDialog {
 public:
     CRegionStp(COrvaneApp& app, const CRegionRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+private:
+    void showNumbers(ui::Dialog& page);
+    const CRegionRecord& m_Record;
+    CPhonebook m_Phonebook;
+    bool m_Loaded = false;
 };
 
 // A string of the program's string table.

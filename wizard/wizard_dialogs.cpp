@@ -103,3 +103,16 @@ ui::DialogTemplate locationTemplate(int resourceId, int editLimit) {
     c.push_back({IDC_PAGE_TEXT + 4, ControlClass::StaticText, "", {kLeft, y, kTextWidth, kSideHeight - y}});
     return page;
 }
+
+ui::DialogTemplate regionTemplate(int resourceId) {
+    ui::DialogTemplate page{resourceId, "", kPageWidth, kPageHeight, "MS Sans Serif", 8, {}};
+    auto& c = page.controls;
+    c.push_back({IDC_SIDE_BITMAP, ControlClass::Picture, "", {0, 0, kSideWidth, kSideHeight}, ui::kSunken});
+    c.push_back({IDC_PAGE_TITLE, ControlClass::StaticText, "", {kLeft, 4, kTextWidth, 12}});
+    c.push_back({IDC_PAGE_TEXT, ControlClass::StaticText, "", {kLeft, 20, kTextWidth, 20}});
+    c.push_back({IDC_PAGE_TEXT + 1, ControlClass::StaticText, "", {kLeft, 44, 70, 10}});
+    c.push_back({IDC_LIST, ControlClass::DropDownList, "", {kLeft + 70, 42, kTextWidth - 70, 80}});
+    c.push_back({IDC_PAGE_TEXT + 2, ControlClass::StaticText, "", {kLeft, 62, kTextWidth, 10}});
+    c.push_back({IDC_REGION_NUMBERS, ControlClass::ListView, "", {kLeft, 74, kTextWidth, 96}});
+    return page;
+}

@@ -130,6 +130,44 @@ TEST_F(DemoWizard, FindsTheModemSetsTheLocationInstallsABrowserAndEndsAtTheResta
     EXPECT_EQ(restarts, 1u);
 }
 
+// The second demo configuration, read with "-f" from a medium folder that also holds the
+// phonebook the variables file names: the node page, then one region's access numbers at a time.
+TEST_F(DemoWizard, TheNodeVariantStoresTheAccessNumberChosenInTheRegionsList) {
+    const std::string medium = lumora_test::scratchDir();
+    std::filesystem::copy_file(lumora_test::binaryDir() + "nodes.ovb", medium + "nodes.ovb");
+    for (const char* file : {"lumora.pbr", "lumora.pbk"})
+        std::filesystem::copy_file(std::string(LUMORA_WIZARD_DEPLOY "/") + file, medium + file);
+    WritePrivateProfileStringA("variables", "kundek", "lumora", "lumora.dat");
+    const pid_t wizard = startWizard(program, medium, {"-f", "nodes.ovb", "-p", "00"});
+    auto shownHere = [&](const char* page) { return traceShows(medium, std::string("page ") + page + " shown"); };
+    ASSERT_TRUE(shownHere("131 (index 0)")) << readFile(medium + "trace.txt");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("134 (index 1)")) << readFile(medium + "trace.txt");
+    // Without a node chosen Next does nothing.
+    pressKey("Return");
+    Sleep(700);
+    EXPECT_EQ(readFile(medium + "trace.txt").find("page 154"), std::string::npos);
+    pressKey("Down");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("154 (index 2)")) << readFile(medium + "trace.txt");
+    EXPECT_TRUE(traceShows(medium, "region page: phonebook \"lumora\" loaded, 3 regions"));
+    // The sorted list: Hamburg, K\xf6ln, M\xfcnchen; the arrow key moved to the second.
+    EXPECT_EQ(variable("PopName"), "Lumora K\xf6ln") << "the node page's choice, second text and name";
+    pressKey("alt+r");
+    pressKey("Down");  // the second region, "S\xfcd"
+    pressKey("alt+e");
+    pressKey("Down");  // its second number
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("149 (index 3)")) << readFile(medium + "trace.txt");
+    EXPECT_EQ(variable("PopName"), "N\xfcrnberg");
+    EXPECT_EQ(variable("PopNumber"), "+49 (911) 19233004");
+    pressKey("Escape");
+    ASSERT_TRUE(traceShows(medium, "cancel question"));
+    pressKey("Tab");
+    pressKey("Return");
+    EXPECT_EQ(waitWizard(wizard), 0);
+}
+
 TEST_F(DemoWizard, OnlyAConfirmedCancelEndsTheWizardAndRunsTheCleanUpWithTheShortName) {
     const pid_t wizard = startWizard(program, program, {});
     ASSERT_TRUE(shown("131 (index 0)"));
