@@ -30,6 +30,14 @@ CBrowserStp::CBrowserStp(COrvaneApp& app, const CBrowserRecord& record)
     setRecord(record.m_Order, record.m_Title, record.m_Side);
 }
 
+// The radio button of a choice. With Internet Explorer's handling off, Netscape's two choices
+// move up into the first two places so that no gap is left, and Internet Explorer's go hidden
+// below them.
+int CBrowserStp::control(int choice) const {
+    const bool swapped = !m_App.options().m_IeHandling;
+    return IDC_CHOICE1 + (swapped ? (choice + 2) % kChoices : choice);
+}
+
 bool CBrowserStp::activate(ui::Sheet&, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
     const bool none = choice.m_IeVersion.empty() && choice.m_NcVersion.empty();
@@ -38,34 +46,31 @@ bool CBrowserStp::activate(ui::Sheet&, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT + 2, m_Record.m_Closing);
     const BrowserChoices ie = internetExplorerChoices(m_App.ieVersionCode());
     const BrowserChoices nc = netscapeChoices(choice.m_NcVersion.c_str());
-    page.setText(IDC_CHOICE1, withVersion(m_Record.m_IeConfigure, choice.m_IeVersion));
-    page.setText(IDC_CHOICE1 + 1,
-                 ie.installCaption == InstallCaption::Update ? m_Record.m_IeUpdate : m_Record.m_IeInstall);
-    page.setText(IDC_CHOICE1 + 2,
-                 withVersion(m_Record.m_NcConfigure, choice.m_NcVersion.empty()
-                                                              ? std::string()
-                                                              : netscapeCaptionVersion(choice.m_NcVersion.c_str())));
-    page.setText(IDC_CHOICE1 + 3,
-                 nc.installCaption == InstallCaption::Update ? m_Record.m_NcUpdate : m_Record.m_NcInstall);
+    const std::string ncVersion =
+        choice.m_NcVersion.empty() ? std::string() : netscapeCaptionVersion(choice.m_NcVersion.c_str());
     const WizardOptions& options = m_App.options();
-    page.enable(IDC_CHOICE1, ie.configureEnabled);
-    page.enable(IDC_CHOICE1 + 1, ie.installEnabled);
-    page.enable(IDC_CHOICE1 + 2, nc.configureEnabled);
-    page.enable(IDC_CHOICE1 + 3, nc.installEnabled);
-    for (int i = 0; i < 2; ++i) {
-        page.show(IDC_CHOICE1 + i, options.m_IeHandling);
-        page.show(IDC_CHOICE1 + 2 + i, options.m_NcHandling);
+    const struct {
+        std::string caption;
+        bool enabled, shown;
+    } choices[kChoices] = {
+        {withVersion(m_Record.m_IeConfigure, choice.m_IeVersion), ie.configureEnabled, options.m_IeHandling},
+        {ie.installCaption == InstallCaption::Update ? m_Record.m_IeUpdate : m_Record.m_IeInstall, ie.installEnabled,
+         options.m_IeHandling},
+        {withVersion(m_Record.m_NcConfigure, ncVersion), nc.configureEnabled, options.m_NcHandling},
+        {nc.installCaption == InstallCaption::Update ? m_Record.m_NcUpdate : m_Record.m_NcInstall, nc.installEnabled,
+         options.m_NcHandling}};
+    for (int i = 0; i < kChoices; ++i) {
+        page.setText(control(i), choices[i].caption);
+        page.enable(control(i), choices[i].enabled);
+        page.show(control(i), choices[i].shown);
     }
     int preset = presetBrowserChoice(choice.m_DefaultBrowser, options.m_IeHandling, options.m_NcHandling,
                                      options.m_NoConfigure);
     // Without a stored choice the page can offer, an installation is preferred to configuring.
-    auto offered = [&](int choice) {
-        return choice >= 0 && choice < kChoices && page.isEnabled(IDC_CHOICE1 + choice) &&
-               page.isShown(IDC_CHOICE1 + choice);
-    };
+    auto offered = [&](int i) { return i >= 0 && i < kChoices && choices[i].enabled && choices[i].shown; };
     for (int fallback : {1, 3, 0, 2})
         if (!offered(preset)) preset = fallback;
-    page.setChecked(IDC_CHOICE1 + preset, true);
+    page.setChecked(control(preset), true);
     traceLine("browser choice: IE \"%s\" (code %d), Netscape \"%s\", preset %d\n", choice.m_IeVersion.c_str(),
               m_App.ieVersionCode(), choice.m_NcVersion.c_str(), preset);
     choice.writeVariables();
@@ -75,7 +80,7 @@ bool CBrowserStp::activate(ui::Sheet&, ui::Dialog& page) {
 int CBrowserStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
     for (int i = 0; i < kChoices; ++i)
-        if (page.checked(IDC_CHOICE1 + i)) choice.m_DefaultBrowser = i;
+        if (page.checked(control(i))) choice.m_DefaultBrowser = i;
     if (choice.m_DefaultBrowser == 0 || choice.m_DefaultBrowser == 2) {
         choice.m_InstallKind = -1;
         choice.m_InstallOption = choice.m_DefaultBrowser == 0 ? "configureIE" : "configureNC";

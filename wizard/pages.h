@@ -107,6 +107,7 @@ protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
 private:
+    int control(int choice) const;
     const CBrowserRecord& m_Record;
 };
 

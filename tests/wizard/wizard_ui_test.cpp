@@ -138,7 +138,8 @@ TEST_F(DemoWizard, TheNodeVariantStoresTheAccessNumberChosenInTheRegionsList) {
     for (const char* file : {"lumora.pbr", "lumora.pbk"})
         std::filesystem::copy_file(std::string(LUMORA_WIZARD_DEPLOY "/") + file, medium + file);
     WritePrivateProfileStringA("variables", "kundek", "lumora", "lumora.dat");
-    const pid_t wizard = startWizard(program, medium, {"-f", "nodes.ovb", "-p", "00"});
+    // Internet Explorer's handling off: Netscape's choices take the browser page's first places.
+    const pid_t wizard = startWizard(program, medium, {"-f", "nodes.ovb", "-p", "00", "-IE"});
     auto shownHere = [&](const char* page) { return traceShows(medium, std::string("page ") + page + " shown"); };
     ASSERT_TRUE(shownHere("131 (index 0)")) << readFile(medium + "trace.txt");
     pressKey("Return");
@@ -161,6 +162,14 @@ TEST_F(DemoWizard, TheNodeVariantStoresTheAccessNumberChosenInTheRegionsList) {
     ASSERT_TRUE(shownHere("149 (index 3)")) << readFile(medium + "trace.txt");
     EXPECT_EQ(variable("PopName"), "N\xfcrnberg");
     EXPECT_EQ(variable("PopNumber"), "+49 (911) 19233004");
+    const std::string trace = readFile(medium + "trace.txt");
+    EXPECT_NE(trace.find("browser choice: IE \"\" (code 0)"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(", preset 3\n"), std::string::npos) << trace;
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("137 (index 4)")) << readFile(medium + "trace.txt");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("146 (index 5)")) << readFile(medium + "trace.txt");
+    EXPECT_EQ(variable("InstallOption"), "Standard") << "Netscape's first install option";
     pressKey("Escape");
     ASSERT_TRUE(traceShows(medium, "cancel question"));
     pressKey("Tab");
