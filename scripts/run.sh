@@ -84,6 +84,10 @@ if [ "${1:-}" = "--wizard" ] || [ "${1:-}" = "--wizard-nodes" ]; then
       sleep 3
       kill -0 "$app" 2>/dev/null || break
       import -window root "$shots/page-$i.png" 2>/dev/null && echo "screenshot: $shots/page-$i.png"
+      # The node page enables Next only with a node chosen: the arrow key chooses one.
+      if [ "$(grep ' shown$' trace.txt 2>/dev/null | tail -1 | cut -d' ' -f3)" = 134 ]; then
+        xdotool key Down 2>/dev/null
+      fi
       xdotool key Return 2>/dev/null
     done
     kill "$app" 2>/dev/null
