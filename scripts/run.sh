@@ -13,15 +13,21 @@ source scripts/deps.sh
 lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
   echo "error: could not install the packages the build needs" >&2; exit 1; }
 # With --wizard (not passed on) the setup wizard runs instead, on a fresh demo machine of its own
-# (build/demo/wizard-prefix, emulating Windows 2000 unless LUMORA_WIZARD_WINDOWS names 95, 98 or
-# NT4) from build/demo/wizard: the program with the demo provider's block appended and the helper
-# stand-ins beside it. Without a display it runs under Xvfb, presses Enter (the default button)
-# between pages and saves a screenshot of each to build/demo/wizard-screenshots.
-if [ "${1:-}" = "--wizard" ]; then
+# (build/demo/wizard-prefix, emulating Windows 98 unless LUMORA_WIZARD_WINDOWS names 95, NT4 or
+# 2000) from build/demo/wizard: the program with the demo provider's block appended and the helper
+# stand-ins beside it. The demo machine has a simulated modem on COM3 (modemsim on a
+# pseudo-terminal) and an ISDN card among its dial devices. Without a display it runs under Xvfb,
+# presses Enter (the default button) between pages and saves a screenshot of each to
+# build/demo/wizard-screenshots.
+# With --wizard-nodes instead, the wizard reads the demo's second configuration (nodes.ovb, "-f"),
+# which adds the dial-in node and region pages; it runs from an installation medium folder
+# (build/demo/wizard/medium) holding the configuration and the phonebook, as a provider's CD would.
+if [ "${1:-}" = "--wizard" ] || [ "${1:-}" = "--wizard-nodes" ]; then
+  variant=$1
   shift
   # Only what the wizard needs: the program (its block appended), the stand-ins, regedit.
   cmake --preset linux >/dev/null &&
-    cmake --build --preset linux --target Orvane wizard_standins regedit || exit 1
+    cmake --build --preset linux --target Orvane wizard_standins regedit modemsim modcfg || exit 1
   export LUMORA_PREFIX=$PWD/build/demo/wizard-prefix
   rm -rf "$LUMORA_PREFIX"
   install=$PWD/build/demo/wizard
@@ -29,7 +35,8 @@ if [ "${1:-}" = "--wizard" ]; then
   mkdir -p "$install"
   cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
      build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC build/linux/bin/Wizard.ico \
-     "$install"/
+     build/linux/bin/regedit build/linux/bin/modcfg deploy/wizard/mdm.reg deploy/wizard/isdndevs.dat \
+     deploy/wizard/lumora.pbr deploy/wizard/lumora.pbk "$install"/
   printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
   # The licence texts the licence page shows, in the wizard's Windows-1252.
   for licence in ie_lic.txt nc_lic.txt; do
@@ -41,14 +48,31 @@ if [ "${1:-}" = "--wizard" ]; then
   if [ "${LUMORA_WIZARD_PICTURE:-0}" = 1 ]; then
     cp build/linux/deploy/wizard/background.bmp "$install/orvane.BG.bmp"
   fi
-  if [ -n "${LUMORA_WIZARD_WINDOWS:-}" ]; then
-    printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
-      "\"WindowsVersion\"=\"$LUMORA_WIZARD_WINDOWS\"" > "$install/version.reg"
-    build/linux/bin/regedit /s "$install/version.reg"
-  fi
+  # The emulated system, and an ISDN card the dial-up engine lists beside the modems.
+  printf '%s\r\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\System\Lumora]' \
+    "\"WindowsVersion\"=\"${LUMORA_WIZARD_WINDOWS:-98}\"" '' '[HKEY_LOCAL_MACHINE\System\Lumora\RasDevices]' \
+    '"ISDN-Karte PCI"="isdn"' > "$install/machine.reg"
+  build/linux/bin/regedit /s "$install/machine.reg"
+  # The modem: a simulated one on COM3 of the demo machine, gone again with the demo.
+  build/linux/bin/modemsim --answer ok --prefix "$LUMORA_PREFIX" --port 3 &
+  modemsim=$!
+  trap 'kill $modemsim 2>/dev/null' EXIT
+  root=$PWD
   cd "$install"
+  program=./orvane
+  if [ "$variant" = "--wizard-nodes" ]; then
+    # The medium: the configuration, the phonebook and the files the pages read from the current
+    # folder; the medium names its phonebook in the variables file ("kundek").
+    mkdir medium
+    cp "$root/build/linux/bin/nodes.ovb" mdm.reg isdndevs.dat lumora.pbr lumora.pbk ie_lic.txt nc_lic.txt medium/
+    mkdir -p "$LUMORA_PREFIX/windows"
+    printf '[variables]\r\nkundek=lumora\r\n' > "$LUMORA_PREFIX/windows/lumora.dat"
+    cd medium
+    program=../orvane
+    set -- -f nodes.ovb -p 00 "$@"
+  fi
   if [ -z "${DISPLAY:-}" ]; then
-    shots=$OLDPWD/build/demo/wizard-screenshots
+    shots=$root/build/demo/wizard-screenshots
     mkdir -p "$shots"
     rm -f "$shots"/page-*.png
     # A display number no other server holds (other runs may share this machine).
@@ -57,24 +81,28 @@ if [ "${1:-}" = "--wizard" ]; then
     display=:$number
     Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
+    trap 'kill $xvfb $modemsim 2>/dev/null' EXIT
     export DISPLAY=$display
     sleep 1
-    ./orvane "$@" &
+    "$program" "$@" &
     app=$!
-    for i in $(seq 12); do
+    for i in $(seq 18); do
       sleep 3
       kill -0 "$app" 2>/dev/null || break
       import -window root "$shots/page-$i.png" 2>/dev/null && echo "screenshot: $shots/page-$i.png"
+      # The node page enables Next only with a node chosen: the arrow key chooses one.
+      if [ "$(grep ' shown$' trace.txt 2>/dev/null | tail -1 | cut -d' ' -f3)" = 134 ]; then
+        xdotool key Down 2>/dev/null
+      fi
       xdotool key Return 2>/dev/null
     done
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null
     echo "No display: ran under Xvfb; screenshots are in $shots"
   else
-    ./orvane "$@"
+    "$program" "$@"
   fi
-  echo "trace: $install/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
+  echo "trace: $PWD/trace.txt; variables file: $LUMORA_PREFIX/windows/lumora.dat (removed by the clean-up stand-in after a cancel)"
   exit 0
 fi
 

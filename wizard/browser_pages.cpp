@@ -1,5 +1,7 @@
 // The browser choice, install option, licence, progress and restart pages. Which browsers are
 // installed is the detection library's finding (the version texts in the user's choices).
+#include "browser_detection.h"
+#include "licence_text.h"
 #include "orvane_app.h"
 #include "pages.h"
 #include "trace.h"
@@ -7,8 +9,6 @@
 #include "wizard_data.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -30,37 +30,57 @@ CBrowserStp::CBrowserStp(COrvaneApp& app, const CBrowserRecord& record)
     setRecord(record.m_Order, record.m_Title, record.m_Side);
 }
 
+// The radio button of a choice. With Internet Explorer's handling off, Netscape's two choices
+// move up into the first two places so that no gap is left, and Internet Explorer's go hidden
+// below them.
+int CBrowserStp::control(int choice) const {
+    const bool swapped = !m_App.options().m_IeHandling;
+    return IDC_CHOICE1 + (swapped ? (choice + 2) % kChoices : choice);
+}
+
 bool CBrowserStp::activate(ui::Sheet&, ui::Dialog& page) {
-    const CUserChoice& choice = theUserChoice;
+    CUserChoice& choice = theUserChoice;
     const bool none = choice.m_IeVersion.empty() && choice.m_NcVersion.empty();
     page.setText(IDC_PAGE_TEXT, none ? m_Record.m_NoBrowserText : m_Record.m_Instruction);
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_ChoicePrompt);
     page.setText(IDC_PAGE_TEXT + 2, m_Record.m_Closing);
-    page.setText(IDC_CHOICE1, withVersion(m_Record.m_IeConfigure, choice.m_IeVersion));
-    page.setText(IDC_CHOICE1 + 1, m_Record.m_IeInstall);
-    page.setText(IDC_CHOICE1 + 2, withVersion(m_Record.m_NcConfigure, choice.m_NcVersion));
-    page.setText(IDC_CHOICE1 + 3, m_Record.m_NcInstall);
+    const BrowserChoices ie = internetExplorerChoices(m_App.ieVersionCode());
+    const BrowserChoices nc = netscapeChoices(choice.m_NcVersion.c_str());
+    const std::string ncVersion =
+        choice.m_NcVersion.empty() ? std::string() : netscapeCaptionVersion(choice.m_NcVersion.c_str());
     const WizardOptions& options = m_App.options();
-    const bool configure = !options.m_NoConfigure;
-    page.enable(IDC_CHOICE1, configure && !choice.m_IeVersion.empty());
-    page.enable(IDC_CHOICE1 + 2, configure && !choice.m_NcVersion.empty());
-    for (int i = 0; i < 2; ++i) {
-        page.show(IDC_CHOICE1 + i, options.m_IeHandling);
-        page.show(IDC_CHOICE1 + 2 + i, options.m_NcHandling);
+    const struct {
+        std::string caption;
+        bool enabled, shown;
+    } choices[kChoices] = {
+        {withVersion(m_Record.m_IeConfigure, choice.m_IeVersion), ie.configureEnabled, options.m_IeHandling},
+        {ie.installCaption == InstallCaption::Update ? m_Record.m_IeUpdate : m_Record.m_IeInstall, ie.installEnabled,
+         options.m_IeHandling},
+        {withVersion(m_Record.m_NcConfigure, ncVersion), nc.configureEnabled, options.m_NcHandling},
+        {nc.installCaption == InstallCaption::Update ? m_Record.m_NcUpdate : m_Record.m_NcInstall, nc.installEnabled,
+         options.m_NcHandling}};
+    for (int i = 0; i < kChoices; ++i) {
+        page.setText(control(i), choices[i].caption);
+        page.enable(control(i), choices[i].enabled);
+        page.show(control(i), choices[i].shown);
     }
-    int preset = choice.m_DefaultBrowser;
-    if (preset < 0 || preset >= kChoices || !page.isEnabled(IDC_CHOICE1 + preset) ||
-        !page.isShown(IDC_CHOICE1 + preset))
-        preset = options.m_IeHandling ? 1 : 3;
-    page.setChecked(IDC_CHOICE1 + preset, true);
-    theUserChoice.writeVariables();
+    int preset = presetBrowserChoice(choice.m_DefaultBrowser, options.m_IeHandling, options.m_NcHandling,
+                                     options.m_NoConfigure);
+    // Without a stored choice the page can offer, an installation is preferred to configuring.
+    auto offered = [&](int i) { return i >= 0 && i < kChoices && choices[i].enabled && choices[i].shown; };
+    for (int fallback : {1, 3, 0, 2})
+        if (!offered(preset)) preset = fallback;
+    page.setChecked(control(preset), true);
+    traceLine("browser choice: IE \"%s\" (code %d), Netscape \"%s\", preset %d\n", choice.m_IeVersion.c_str(),
+              m_App.ieVersionCode(), choice.m_NcVersion.c_str(), preset);
+    choice.writeVariables();
     return true;
 }
 
 int CBrowserStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
     for (int i = 0; i < kChoices; ++i)
-        if (page.checked(IDC_CHOICE1 + i)) choice.m_DefaultBrowser = i;
+        if (page.checked(control(i))) choice.m_DefaultBrowser = i;
     if (choice.m_DefaultBrowser == 0 || choice.m_DefaultBrowser == 2) {
         choice.m_InstallKind = -1;
         choice.m_InstallOption = choice.m_DefaultBrowser == 0 ? "configureIE" : "configureNC";
@@ -117,15 +137,7 @@ CLicenceStp::CLicenceStp(COrvaneApp& app, const CLicenceRecord& record)
 bool CLicenceStp::activate(ui::Sheet&, ui::Dialog& page) {
     const std::string& file = internetExplorerChosen() ? m_Record.m_IeLicenceFile : m_Record.m_NcLicenceFile;
     std::string text;
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0 && text.size() < 65536)
-            text.append(buffer, got);
-        CloseHandle(handle);
-    }
+    readLicenceText(file.c_str(), text);
     page.setText(IDC_PAGE_TEXT, text);
     page.setText(IDC_CHOICE1, m_Record.m_AcceptCaption);
     page.setText(IDC_CHOICE1 + 1, m_Record.m_DeclineCaption);
@@ -166,17 +178,9 @@ int CProgressStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     page.setProgress(IDC_PROGRESS, 1);
     page.show(IDC_PROGRESS, true);
     const WizardOptions& options = m_App.options();
-    const std::string& shortName = theWizardData.m_ShortName;
-    std::string line;
-    switch (theUserChoice.m_DefaultBrowser) {
-    case 0: line = "BR_32_IE.exe " + shortName + " configure"; break;
-    case 1: line = "BR_32_IE.exe " + shortName + " install"; break;
-    case 2: line = "BR_32_NC.exe " + shortName + " configure"; break;
-    case 3: line = "BR_32_NC.exe " + shortName + " install"; break;
-    default:
-        line = (options.m_NcHandling && !options.m_IeHandling ? "BR_32_NC.exe " : "BR_32_IE.exe ") + shortName +
-               " install";
-    }
+    const std::string line = browserInstallerCommand(theUserChoice.m_DefaultBrowser,
+                                                     theWizardData.m_ShortName.c_str(), options.m_IeHandling,
+                                                     options.m_NcHandling);
     runHelper({line, SW_SHOW, 0});
     m_Done = true;
     triggerProgress(page);
@@ -190,12 +194,11 @@ void CProgressStp::triggerProgress(ui::Dialog& page) {
 
 void CProgressStp::triggerBitmap(ui::Dialog& page, WPARAM frame) {
     const std::vector<CDibDoc>& frames = internetExplorerChosen() ? m_Record.m_IeFrames : m_Record.m_NcFrames;
-    if (frame == 0 || m_Frame >= frames.size()) ++m_Frame;
-    else m_Frame = frame;
-    if (m_Frame >= frames.size()) return;
+    if (!stepAnimationFrame(m_Frame, frame, frames.size())) return;
     ui::Bitmap picture;
     const std::vector<BYTE>& packed = frames[m_Frame].packed();
     if (ui::decodePackedBitmap(packed.data(), packed.size(), picture)) page.setBitmap(IDC_SIDE_BITMAP, picture);
+    traceLine("progress: frame %u\n", static_cast<unsigned>(m_Frame));
 }
 
 void CProgressStp::closeProgress(ui::Dialog& page) {

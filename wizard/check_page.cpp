@@ -1,10 +1,15 @@
 // The system check page: its bar follows the check helper's messages, and the helper's end moves
 // on (on Windows NT 4 it ends the first run with a restart).
+#include "modem_probe.h"
 #include "orvane_app.h"
 #include "pages.h"
 #include "trace.h"
 #include "user_choice.h"
+#include "standard_modem.h"
+#include "windows_version.h"
 #include "wizard_data.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -21,6 +26,12 @@ std::string loadString(UINT id) {
     char text[512] = {};
     LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
     return text;
+}
+
+std::string standardModemName() {
+    char name[256] = {};
+    std::snprintf(name, sizeof name, loadString(IDS_STANDARD_MODEM).c_str(), theWizardData.m_ProviderTitle.c_str());
+    return name;
 }
 
 CPrufeStp::CPrufeStp(COrvaneApp& app, const CPrufeRecord& record)
@@ -87,16 +98,25 @@ int CPrufeStp::next(ui::Sheet& sheet, ui::Dialog& page) {
     sheet.enableButton(ui::WizardButton::Back, false);
     sheet.enableButton(ui::WizardButton::Next, false);
     triggerProgress(page);
-    // The modem probe and the standard modem's entries are the detection library's; the port it
-    // found is in the user's choices.
+    std::string command;
+    choice.m_ComPort = static_cast<DWORD>(probeModemPorts([](int) {}, command));
     triggerProgress(page);
-    char name[256] = {};
-    std::snprintf(name, sizeof name, loadString(IDS_STANDARD_MODEM).c_str(), theWizardData.m_ProviderTitle.c_str());
-    choice.m_StdModemName = name;
-    traceLine("system check: port %lu, standard modem \"%s\", OS \"%s\"\n",
-              static_cast<unsigned long>(choice.m_ComPort), name, choice.readOs().c_str());
+    const std::string os = choice.readOs();
+    choice.m_StdModemName = standardModemName();
+    // A 9x machine that the medium marks as NT gets no standard modem entries.
+    if (!(isWindows9x() && os == "NT")) {
+        char port[16] = {};
+        std::snprintf(port, sizeof port, "COM%lu", static_cast<unsigned long>(choice.m_ComPort));
+        prepareStandardModem(kStandardModemScript, port, choice.m_StdModemName.c_str());
+    }
+    traceLine("system check: port %lu, command \"%s\", standard modem \"%s\", OS \"%s\"\n",
+              static_cast<unsigned long>(choice.m_ComPort), command.c_str(), choice.m_StdModemName.c_str(),
+              os.c_str());
     choice.writeVariables();
     m_HelperStarted = true;
     startCheckHelper();
+    CDialDevices& devices = m_App.dialDevices();
+    devices.unbind();
+    devices.bind();
     return ui::kStay;
 }

@@ -1,5 +1,5 @@
-// The pages of other provider configurations: dial-in node, new or existing customer, user data,
-// products, contract, welcome and region.
+// The pages of other provider configurations: new or existing customer, user data, products,
+// contract and welcome.
 #include "orvane_app.h"
 #include "pages.h"
 #include "user_choice.h"
@@ -11,30 +11,6 @@ namespace {
 constexpr int kUserFields = 4;
 
 }  // namespace
-
-CKnotenStp::CKnotenStp(COrvaneApp& app, const CKnotenRecord& record)
-    : OvDialog(app, 134, {2, 0, 0, true}), m_Record(record) {
-    setRecord(record.m_Order, record.m_Title, record.m_Side);
-}
-
-bool CKnotenStp::activate(ui::Sheet&, ui::Dialog& page) {
-    page.setText(IDC_PAGE_TEXT, m_Record.m_Instruction);
-    page.setText(IDC_PAGE_TEXT + 1, m_Record.m_Closing);
-    page.clearItems(IDC_LIST);
-    for (const CKnoten& node : m_Record.m_Nodes) page.addItem(IDC_LIST, node.m_Name);
-    page.setSelection(IDC_LIST, page.findItem(IDC_LIST, theUserChoice.m_NodeName));
-    return true;
-}
-
-int CKnotenStp::next(ui::Sheet&, ui::Dialog& page) {
-    const int selected = page.selection(IDC_LIST);
-    if (selected < 0) return ui::kStay;
-    const std::string name = page.itemText(IDC_LIST, selected);
-    for (const CKnoten& node : m_Record.m_Nodes)
-        if (node.m_Name == name) theUserChoice.m_ChosenNode = node;
-    theUserChoice.m_NodeName = name;
-    return ui::kGoOn;
-}
 
 CMemberStp::CMemberStp(COrvaneApp& app, const CMemberRecord& record)
     : OvDialog(app, 148, {2, 2}), m_Record(record) {
@@ -156,6 +132,3 @@ CContractStp::CContractStp(COrvaneApp& app, const CContractRecord& record)
 
 CWelcomeStp::CWelcomeStp(COrvaneApp& app, const CWelcomeRecord& record)
     : CTextsStp(app, 152, {record.m_Text}, record.m_Order, record.m_Side) {}
-
-CRegionStp::CRegionStp(COrvaneApp& app, const CRegionRecord& record)
-    : CTextsStp(app, 154, {record.m_Texts.begin(), record.m_Texts.end()}, record.m_Order, record.m_Side) {}

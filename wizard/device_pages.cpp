@@ -1,8 +1,11 @@
-// The device choice, device list and location pages. The detection library finds the modem port,
-// the ISDN device and the installed dial devices and writes the location; these pages present
-// what it put into the user's choices and record the user's decision.
+// The device choice, device list and location pages: the modem search's finding, the ISDN device
+// and the installed dial devices from the detection library, the user's decision recorded in the
+// user's choices, and the telephony location read and written back.
+#include "device_search.h"
 #include "orvane_app.h"
 #include "pages.h"
+#include "telephony_location.h"
+#include "trace.h"
 #include "user_choice.h"
 #include "wizard_data.h"
 
@@ -13,6 +16,16 @@ namespace {
 constexpr int IDC_STANDARD_MODEM = IDC_CHOICE1;
 constexpr int IDC_ISDN = IDC_CHOICE1 + 1;
 constexpr int IDC_MANUAL = IDC_CHOICE1 + 2;
+constexpr int IDC_REPEAT = IDC_BUTTON1;
+constexpr int IDC_PROPERTIES = IDC_BUTTON1;
+constexpr int IDC_MODEM_WIZARD = IDC_BUTTON1 + 1;
+constexpr int IDC_TONE = IDC_CHOICE1;
+constexpr int IDC_PULSE = IDC_CHOICE1 + 1;
+constexpr int IDC_AREA_CODE = IDC_EDIT1;
+constexpr int IDC_OUTSIDE_LINE = IDC_EDIT1 + 1;
+constexpr int kLocationDigits = 6;
+// The dial-up engine needs a moment after its device list changed before it is asked again.
+constexpr DWORD kDeviceSettleMs = 500;
 
 std::string format(const std::string& pattern, DWORD port, const std::string& text) {
     // The findings hold "COM%u" before "%s"; any other order is taken as the text gives it.
@@ -27,47 +40,132 @@ std::string format(const std::string& pattern, DWORD port, const std::string& te
     return out;
 }
 
+// Lets the page repaint while a search blocks the thread: paint and timers only, so that no click
+// reaches the wizard meanwhile.
+void repaintPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// The list's small icons: a modem (a box with lights) and an ISDN adapter (a card with a plug).
+std::vector<ui::Bitmap> deviceIcons() {
+    auto icon = [](bool isdn) {
+        ui::Bitmap b;
+        b.width = b.height = 16;
+        b.rgb.assign(16 * 16 * 3, 0xFF);
+        auto put = [&](int x, int y, std::uint32_t colour) {
+            std::uint8_t* p = &b.rgb[static_cast<size_t>((y * 16 + x) * 3)];
+            p[0] = static_cast<std::uint8_t>(colour >> 16);
+            p[1] = static_cast<std::uint8_t>(colour >> 8);
+            p[2] = static_cast<std::uint8_t>(colour);
+        };
+        const int top = isdn ? 3 : 6;
+        for (int y = top; y < 13; ++y)
+            for (int x = 1; x < 15; ++x) put(x, y, y == top || y == 12 || x == 1 || x == 14 ? 0x000000 : isdn ? 0x2E7D32 : 0xC0C0C0);
+        if (isdn)
+            for (int y = 13; y < 16; ++y)
+                for (int x = 4; x < 12; x += 2) put(x, y, 0xD4AF37);
+        else
+            for (int x = 3; x < 12; x += 3) put(x, 9, x == 3 ? 0x00C000 : 0xC00000);
+        return b;
+    };
+    return {icon(false), icon(true)};
+}
+
 }  // namespace
 
 CGeratStp::CGeratStp(COrvaneApp& app, const CGeratRecord& record)
-    : OvDialog(app, 133, {2, 3, 0, false, false, 0, false, false, 1}), m_Record(record) {
+    : OvDialog(app, 133, {2, 3, 0, false, false, 0, false, true, 1}), m_Record(record) {
     setRecord(record.m_Order, record.m_Title, record.m_Side);
+}
+
+void CGeratStp::findIsdnDevice() {
+    CUserChoice& choice = theUserChoice;
+    std::string name;
+    choice.m_IsdnInUse = m_App.dialDevices().findListedIsdnDevice(name);
+    choice.m_IsdnDevice = name;
 }
 
 bool CGeratStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
-    if (!choice.m_ComPort) choice.m_DialDevice.clear();
+    CDialDevices& devices = m_App.dialDevices();
+    if (!choice.m_ComPort) {
+        removeStandardModem(devices);
+        choice.m_DialDevice.clear();
+    }
+    if (!devices.isBound()) devices.bind();
+    devices.rebuild();
+    Sleep(kDeviceSettleMs);
+    findIsdnDevice();
     const bool modem = choice.m_ComPort != 0, isdn = !choice.m_IsdnDevice.empty();
-    const size_t pair = modem && isdn ? 0 : isdn ? 1 : modem ? 2 : 3;
+    const size_t pair = static_cast<size_t>(deviceFindingIndex(modem, isdn));
     page.setText(IDC_PAGE_TEXT, format(m_Record.m_Findings[pair], choice.m_ComPort, choice.m_IsdnDevice));
     page.setText(IDC_PAGE_TEXT + 1, format(m_Record.m_Hints[pair], 0, theWizardData.m_ProviderTitle));
     for (int i = 0; i < 3; ++i) page.setText(IDC_CHOICE1 + i, m_Record.m_ChoiceCaptions[static_cast<size_t>(i)]);
-    page.setText(IDC_BUTTON1, m_Record.m_RepeatCaption);
+    page.setText(IDC_REPEAT, m_Record.m_RepeatCaption);
+    page.show(IDC_PROGRESS, false);
     page.enable(IDC_STANDARD_MODEM, modem);
     page.enable(IDC_ISDN, isdn);
     page.setChecked(isdn ? IDC_ISDN : modem ? IDC_STANDARD_MODEM : IDC_MANUAL, true);
+    traceLine("device choice: port %lu, ISDN device \"%s\", finding %zu\n",
+              static_cast<unsigned long>(choice.m_ComPort), choice.m_IsdnDevice.c_str(), pair);
     sheet.enableButton(ui::WizardButton::Back, false);
     sheet.focusButton(ui::WizardButton::Next);
     return true;
 }
 
+bool CGeratStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent event) {
+    if (id != IDC_REPEAT || event != ui::CommandEvent::Clicked || !page.sheet()) return false;
+    ui::Sheet& sheet = *page.sheet();
+    CUserChoice& choice = theUserChoice;
+    for (ui::WizardButton button : {ui::WizardButton::Back, ui::WizardButton::Next, ui::WizardButton::Cancel})
+        sheet.enableButton(button, false);
+    page.show(IDC_REPEAT, false);
+    page.setProgressRange(IDC_PROGRESS, 0, 3);
+    page.setProgress(IDC_PROGRESS, 0);
+    page.show(IDC_PROGRESS, true);
+    repaintPending();
+    const std::string friendly = standardModemName();
+    const ModemSearchResult found = repeatModemSearch(m_App.dialDevices(), [&](int) {
+        page.setProgress(IDC_PROGRESS, page.progress(IDC_PROGRESS) + 1);
+        repaintPending();
+    }, friendly.c_str());
+    choice.m_ComPort = static_cast<DWORD>(found.port);
+    if (found.port) choice.m_StdModemName = friendly;
+    else choice.m_DialDevice.clear();
+    traceLine("device search: port %d, command \"%s\"\n", found.port, found.acceptedCommand.c_str());
+    for (ui::WizardButton button : {ui::WizardButton::Next, ui::WizardButton::Cancel})
+        sheet.enableButton(button, true);
+    activate(sheet, page);
+    page.show(IDC_REPEAT, true);
+    return true;
+}
+
 int CGeratStp::next(ui::Sheet&, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
-    choice.m_IsdnInUse = !choice.m_IsdnDevice.empty();
+    findIsdnDevice();
     if (page.checked(IDC_MANUAL)) {
         choice.m_InstallStdModem = false;
         choice.m_ManualDevice = true;
+        choice.m_IsdnInUse = false;
         choice.m_DialDevice.clear();
     } else if (page.checked(IDC_STANDARD_MODEM)) {
         choice.m_InstallStdModem = true;
         choice.m_ManualDevice = false;
+        choice.m_IsdnInUse = false;
+        choice.m_DialDevice = choice.m_StdModemName;
     } else {
         choice.m_InstallStdModem = false;
         choice.m_ManualDevice = false;
-        choice.m_DialDevice = choice.m_IsdnDevice;
+        choice.m_IsdnInUse = true;
+        std::string first;
+        choice.m_DialDevice = m_App.dialDevices().isIsdnDevice("GETDEVICE", &first) ? first : choice.m_IsdnDevice;
     }
     return ui::kGoOn;
 }
+
+void CGeratStp::back(ui::Sheet&, ui::Dialog&) { m_App.dialDevices().rebuild(); }
 
 CGeratFaulStp::CGeratFaulStp(COrvaneApp& app, const CGeratFaulRecord& record)
     : OvDialog(app, 135, {2, 0, 0, false, true, 0, false, false, 2}), m_Record(record) {
@@ -79,58 +177,137 @@ bool CGeratFaulStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     if (!startPage && !theUserChoice.m_ManualDevice) return false;
     page.setText(IDC_PAGE_TEXT, m_Record.m_Instruction);
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_ModemWizardHint);
-    page.setText(IDC_BUTTON1, m_Record.m_PropertiesCaption);
-    page.setText(IDC_BUTTON1 + 1, m_Record.m_ModemWizardCaption);
+    page.setText(IDC_PROPERTIES, m_Record.m_PropertiesCaption);
+    page.setText(IDC_MODEM_WIZARD, m_Record.m_ModemWizardCaption);
     if (!m_Filled) {
         m_Filled = true;
         page.addColumn(IDC_LIST, "", -1);
-        for (const std::string& device : theUserChoice.m_DialDevices) page.addItem(IDC_LIST, device);
+        page.setSmallIcons(IDC_LIST, deviceIcons());
     }
-    page.enable(IDC_BUTTON1 + 1, !(m_App.windowsNt() || theUserChoice.readOs() == "NT"));
+    fill(page);
+    page.enable(IDC_MODEM_WIZARD, !(m_App.windowsNt() || theUserChoice.readOs() == "NT"));
     sheet.enableButton(ui::WizardButton::Next, page.selection(IDC_LIST) >= 0);
+    // The arrow keys choose a device at once.
+    page.setFocus(IDC_LIST);
     return true;
 }
 
-void CGeratFaulStp::onNotify(ui::Dialog& page, int id, ui::NotifyEvent, int) {
-    if (id == IDC_LIST && page.sheet())
-        page.sheet()->enableButton(ui::WizardButton::Next, page.selection(IDC_LIST) >= 0);
+// The list follows the dial-up engine's devices as they are now, each with its kind's icon.
+void CGeratFaulStp::fill(ui::Dialog& page) {
+    closeDialEngineWindow();
+    CDialDevices& devices = m_App.dialDevices();
+    if (!devices.isBound()) devices.bind();
+    devices.rebuild();
+    page.clearItems(IDC_LIST);
+    for (const std::string& name : devices.names())
+        page.addItem(IDC_LIST, name, devices.isIsdnDevice(name.c_str()) ? 1 : 0);
+    const int chosen = page.findItem(IDC_LIST, theUserChoice.m_DialDevice);
+    if (chosen >= 0) page.setSelection(IDC_LIST, chosen);
+    traceLine("device list: %zu devices\n", devices.names().size());
+}
+
+void CGeratFaulStp::choose(ui::Dialog& page) {
+    const int selected = page.selection(IDC_LIST);
+    CUserChoice& choice = theUserChoice;
+    if (selected >= 0) {
+        choice.m_DialDevice = page.itemText(IDC_LIST, selected);
+        choice.m_IsdnInUse = m_App.dialDevices().isIsdnDevice(choice.m_DialDevice.c_str());
+    }
+    if (page.sheet()) page.sheet()->enableButton(ui::WizardButton::Next, selected >= 0);
+}
+
+void CGeratFaulStp::showProperties(ui::Dialog& page) {
+    const int selected = page.selection(IDC_LIST);
+    if (selected < 0) return;
+    const std::string line =
+        "modcfg.exe " + std::to_string(selected) + " \"" + page.itemText(IDC_LIST, selected) + "\"";
+    runHelper({line, SW_HIDE, 1});
+}
+
+void CGeratFaulStp::onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int) {
+    if (id != IDC_LIST) return;
+    choose(page);
+    if (event == ui::NotifyEvent::ItemActivated) showProperties(page);
+}
+
+bool CGeratFaulStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent event) {
+    if (event != ui::CommandEvent::Clicked) return false;
+    if (id == IDC_PROPERTIES) {
+        showProperties(page);
+        return true;
+    }
+    if (id == IDC_MODEM_WIZARD) {
+        // The system's modem installation; the list is read again when it has ended.
+        runHelper({"mdm.exe", SW_SHOWNORMAL, 1});
+        fill(page);
+        choose(page);
+        return true;
+    }
+    return false;
 }
 
 int CGeratFaulStp::next(ui::Sheet&, ui::Dialog& page) {
-    const int selected = page.selection(IDC_LIST);
-    if (selected >= 0) theUserChoice.m_DialDevice = page.itemText(IDC_LIST, selected);
-    return ui::kGoOn;
+    choose(page);
+    return page.selection(IDC_LIST) >= 0 ? ui::kGoOn : ui::kStay;
 }
 
 COrtStp::COrtStp(COrvaneApp& app, const COrtRecord& record)
-    : OvDialog(app, 132, {5, 2, 0, false, false, 2, false, false, 0, true}), m_Record(record) {
+    : OvDialog(app, locationTemplate(132, kLocationDigits)), m_Record(record) {
     setRecord(record.m_Order, record.m_Title, record.m_Side);
 }
 
-bool COrtStp::activate(ui::Sheet&, ui::Dialog& page) {
-    const CUserChoice& choice = theUserChoice;
-    page.setText(IDC_PAGE_TEXT, m_Record.m_CountryPrompt + " " + m_Record.m_CountryLabel);
-    page.setText(IDC_PAGE_TEXT + 1, m_Record.m_AreaCodePrompt + " " + m_Record.m_AreaCodeLabel);
-    page.setText(IDC_PAGE_TEXT + 2, m_Record.m_OutsideLinePrompt + " " + m_Record.m_OutsideLineLabel);
+bool COrtStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
+    page.setText(IDC_PAGE_TEXT, m_Record.m_CountryPrompt);
+    page.setText(IDC_LOCATION_LABEL1, m_Record.m_CountryLabel);
+    page.setText(IDC_PAGE_TEXT + 1, m_Record.m_AreaCodePrompt);
+    page.setText(IDC_LOCATION_LABEL1 + 1, m_Record.m_AreaCodeLabel);
+    page.setText(IDC_PAGE_TEXT + 2, m_Record.m_OutsideLinePrompt);
+    page.setText(IDC_LOCATION_LABEL1 + 2, m_Record.m_OutsideLineLabel);
     page.setText(IDC_PAGE_TEXT + 3, m_Record.m_DiallingPrompt);
     page.setText(IDC_PAGE_TEXT + 4, m_Record.m_Closing);
-    page.setText(IDC_CHOICE1, m_Record.m_ToneCaption);
-    page.setText(IDC_CHOICE1 + 1, m_Record.m_PulseCaption);
-    // Tone dialling is preset; the location's own mode is the detection library's to set.
-    if (!page.checked(IDC_CHOICE1 + 1)) page.setChecked(IDC_CHOICE1, true);
-    page.setText(IDC_EDIT1, choice.m_AreaCode);
-    page.setText(IDC_EDIT1 + 1, choice.m_OutsideLine);
-    if (page.itemCount(IDC_LIST) == 0) page.addItem(IDC_LIST, choice.m_Country.empty() ? "Deutschland" : choice.m_Country);
-    page.setSelection(IDC_LIST, 0);
+    page.setText(IDC_TONE, m_Record.m_ToneCaption);
+    page.setText(IDC_PULSE, m_Record.m_PulseCaption);
+
+    const LocationRecord location = readCurrentLocation();
+    page.clearItems(IDC_LIST);
+    m_CountryIds.clear();
+    int selected = -1;
+    for (const TapiCountryItem& country : readTapiCountries()) {
+        char text[300] = {};
+        std::snprintf(text, sizeof text, "%s (%lu)", country.name.c_str(),
+                      static_cast<unsigned long>(country.countryCode));
+        const int index = page.addItem(IDC_LIST, text);
+        m_CountryIds.push_back(country.countryId);
+        if (country.countryId == location.countryId) selected = index;
+    }
+    page.setSelection(IDC_LIST, selected);
+    page.setText(IDC_AREA_CODE, location.areaCode);
+    page.setText(IDC_OUTSIDE_LINE, location.outsideAccess);
+    page.setChecked(location.toneFlag ? IDC_TONE : IDC_PULSE, true);
+    traceLine("location: \"%s\", country %lu, area code \"%s\"%s\n", location.name.c_str(),
+              static_cast<unsigned long>(location.countryId), location.areaCode.c_str(),
+              location.noLocation ? ", none set up" : "");
+    sheet.enableButton(ui::WizardButton::Next, true);
+    sheet.focusButton(ui::WizardButton::Next);
     return true;
 }
 
 int COrtStp::next(ui::Sheet&, ui::Dialog& page) {
     CUserChoice& choice = theUserChoice;
-    choice.m_AreaCode = page.text(IDC_EDIT1);
-    choice.m_OutsideLine = page.text(IDC_EDIT1 + 1);
-    choice.m_Pulse = page.checked(IDC_CHOICE1 + 1);
+    choice.m_AreaCode = page.text(IDC_AREA_CODE);
+    choice.m_OutsideLine = page.text(IDC_OUTSIDE_LINE);
+    choice.m_Pulse = page.checked(IDC_PULSE);
     const int country = page.selection(IDC_LIST);
-    if (country >= 0) choice.m_Country = page.itemText(IDC_LIST, country);
+    DWORD countryId = 0;
+    if (country >= 0) {
+        choice.m_Country = page.itemText(IDC_LIST, country);
+        if (static_cast<size_t>(country) < m_CountryIds.size()) countryId = m_CountryIds[static_cast<size_t>(country)];
+    }
+    LocationRecord location = readCurrentLocation();
+    // Without a country list the location keeps its own country.
+    applyLocationChoice(location, choice.m_AreaCode, choice.m_OutsideLine,
+                        country >= 0 ? countryId : location.countryId, choice.m_Pulse);
+    writeLocation(location);
+    choice.writeLocationVariables();
     return ui::kGoOn;
 }

@@ -2,6 +2,7 @@
 #include "orvane_app.h"
 
 #include "app_paths.h"
+#include "browser_detection.h"
 #include "orvane_dlg.h"
 #include "process.h"
 #include "trace.h"
@@ -138,6 +139,13 @@ bool COrvaneApp::initInstance() {
     for (int i = 0; i < 19; ++i) m_Prepare.step();
     m_Pages = pageSequence(m_Block, m_Windows2000);
     choice.readVariables();
+    m_DialDevices.bind();
+    char browserVersion[64] = {};
+    m_IeCode = detectInternetExplorer(browserVersion, sizeof browserVersion, m_Options.m_IeHandling);
+    choice.m_IeVersion = browserVersion;
+    browserVersion[0] = '\0';
+    detectNetscape(browserVersion, sizeof browserVersion, m_Options.m_NcHandling);
+    choice.m_NcVersion = browserVersion;
     choice.writeVariables();
     const CWizardData& data = m_Block.m_Data;
     m_Background.setBitmap(data.m_Background, data.m_Placement, data.m_Stretch, data.m_BackgroundColour);
@@ -187,6 +195,7 @@ void COrvaneApp::run() {
 
 int COrvaneApp::exitInstance() {
     CUserChoice& choice = theUserChoice;
+    m_DialDevices.unbind();
     if (choice.m_AbnormalEnd) {
         const CAnwendung& cleanup = theWizardData.m_CleanupHelper;
         if (!cleanup.m_CommandLine.empty()) runHelper(withArgument(cleanup, theWizardData.m_ShortName));

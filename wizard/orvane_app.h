@@ -5,6 +5,7 @@
 #include "background_wnd.h"
 #include "command_line.h"
 #include "config_block.h"
+#include "dial_devices.h"
 #include "page_sequence.h"
 #include "prepare_dlg.h"
 
@@ -40,6 +41,10 @@ public:
     POINT wizardPosition(SIZE window) const;
     // "Wizard.ico" of the current folder; empty when there is none.
     const ui::Bitmap& icon() const { return m_Icon; }
+    // The remote-access devices, bound at start-up and released at exit.
+    CDialDevices& dialDevices() { return m_DialDevices; }
+    // The installed Internet Explorer's version code (0: none, or its handling is off).
+    int ieVersionCode() const { return m_IeCode; }
 
 private:
     bool readBlock();
@@ -56,6 +61,8 @@ private:
     CPrepareDlg m_Prepare;
     CBackgroundWnd m_Background;
     ui::Bitmap m_Icon;
+    CDialDevices m_DialDevices;
+    int m_IeCode = 0;
 };
 
 // Runs a helper program: its command line as is (found on the search path), its show mode, and

@@ -1,6 +1,8 @@
 // The base page's rules and the cancel question.
 #include "ov_dialog.h"
 
+#include <utility>
+
 #include "orvane_app.h"
 #include "trace.h"
 #include "user_choice.h"
@@ -62,6 +64,8 @@ const WizardMessages& wizardMessages() {
 
 OvDialog::OvDialog(COrvaneApp& app, int resourceId, const PageLayout& layout)
     : m_App(app), m_Template(pageTemplate(resourceId, layout)) {}
+
+OvDialog::OvDialog(COrvaneApp& app, ui::DialogTemplate dialog) : m_App(app), m_Template(std::move(dialog)) {}
 
 void OvDialog::setRecord(DWORD order, const std::string& title, const CDibDoc& side) {
     m_Order = order;

@@ -13,6 +13,8 @@ class COrvaneApp;
 class OvDialog : public ui::PageHandler {
 public:
     OvDialog(COrvaneApp& app, int resourceId, const PageLayout& layout);
+    // A page whose controls do not follow the common layout.
+    OvDialog(COrvaneApp& app, ui::DialogTemplate dialog);
 
     // What the configuration gives every page.
     void setRecord(DWORD order, const std::string& title, const CDibDoc& side);

@@ -5,6 +5,7 @@
 
 #include "ov_dialog.h"
 #include "page_records.h"
+#include "phonebook_files.h"
 
 class CPrufeStp : public OvDialog {
 public:
@@ -29,7 +30,11 @@ public:
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    void back(ui::Sheet& sheet, ui::Dialog& page) override;
+    // The repeat search button.
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
+    void findIsdnDevice();
     const CGeratRecord& m_Record;
 };
 
@@ -40,7 +45,11 @@ protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
     void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
+    void fill(ui::Dialog& page);
+    void choose(ui::Dialog& page);
+    void showProperties(ui::Dialog& page);
     const CGeratFaulRecord& m_Record;
     bool m_Filled = false;
 };
@@ -53,6 +62,7 @@ protected:
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
 private:
     const COrtRecord& m_Record;
+    std::vector<DWORD> m_CountryIds;  // the country list's telephony ids, in list order
 };
 
 class CKnotenStp : public OvDialog {
@@ -61,6 +71,7 @@ public:
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
     const CKnotenRecord& m_Record;
 };
@@ -96,6 +107,7 @@ protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
 private:
+    int control(int choice) const;
     const CBrowserRecord& m_Record;
 };
 
@@ -133,7 +145,7 @@ protected:
 private:
     const CProgressRecord& m_Record;
     bool m_Done = false;
-    size_t m_Frame = 0;
+    WORD m_Frame = 0;
 };
 
 class CRebootStp : public OvDialog {
@@ -177,10 +189,22 @@ public:
     CWelcomeStp(COrvaneApp& app, const CWelcomeRecord& record);
 };
 
-class CRegionStp : public CTextsStp {
+// The region page: the phonebook named by "kundek", one region's access numbers at a time.
+class CRegionStp : public OvDialog {
 public:
     CRegionStp(COrvaneApp& app, const CRegionRecord& record);
+protected:
+    bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
+    int next(ui::Sheet& sheet, ui::Dialog& page) override;
+    bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+private:
+    void showNumbers(ui::Dialog& page);
+    const CRegionRecord& m_Record;
+    CPhonebook m_Phonebook;
+    bool m_Loaded = false;
 };
 
 // A string of the program's string table.
 std::string loadString(UINT id);
+// The standard modem's name: the provider title in the string table's pattern.
+std::string standardModemName();

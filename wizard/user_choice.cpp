@@ -87,6 +87,14 @@ void CUserChoice::writeVariables() const {
     writeText(f, "Netscape Navigator Version", m_NcVersion);
 }
 
+void CUserChoice::writeLocationVariables() const {
+    const std::string& f = m_VariablesFile;
+    writeText(f, "AKZ", m_OutsideLine);
+    writeText(f, "OKZ", m_AreaCode);
+    writeText(f, "Land", m_Country);
+    writeNumber(f, "Tonwahl", m_Pulse ? 0 : 1);
+}
+
 int CUserChoice::readStartPage() const { return readNumber(m_VariablesFile, "StartPage", "0"); }
 
 std::string CUserChoice::readOs() const { return readText(m_VariablesFile, "OS"); }

@@ -16,7 +16,7 @@ struct CUserChoice {
 
     std::string m_UserName, m_Password;
     std::string m_DialDevice;  // "RasDeviceName"
-    std::string m_OutsideLine, m_AreaCode, m_Country;
+    std::string m_OutsideLine, m_AreaCode, m_Country;  // "AKZ", "OKZ", "Land"
     std::string m_InstallOption;
     bool m_Rebirth = false, m_Mixman = false;
     DWORD m_ComPort = 0;
@@ -32,13 +32,15 @@ struct CUserChoice {
     std::string m_IeVersion, m_NcVersion;
     bool m_ManualDevice = false;
     std::string m_StdModemName, m_IsdnDevice;
-    std::vector<std::string> m_DialDevices;  // the installed dial devices, as detected
     bool m_ManualInstall = false;
 
     // Every key the wizard reads at start-up, in file order; absent keys give their defaults.
     void readVariables();
     // Every key the wizard writes.
     void writeVariables() const;
+    // The location page's values ("AKZ", "OKZ", "Land", "Tonwahl"), written only once the user
+    // confirmed them there: until then they are the installation medium's.
+    void writeLocationVariables() const;
     // Single values read when they are needed: "StartPage" and "OS".
     int readStartPage() const;
     std::string readOs() const;

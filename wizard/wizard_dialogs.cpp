@@ -76,3 +76,43 @@ ui::DialogTemplate pageTemplate(int resourceId, const PageLayout& layout) {
         c.push_back({IDC_BUTTON1 + i, ControlClass::PushButton, "", {kLeft + i * 90, y, 84, 14}});
     return page;
 }
+
+ui::DialogTemplate locationTemplate(int resourceId, int editLimit) {
+    ui::DialogTemplate page{resourceId, "", kPageWidth, kPageHeight, "MS Sans Serif", 8, {}};
+    auto& c = page.controls;
+    c.push_back({IDC_SIDE_BITMAP, ControlClass::Picture, "", {0, 0, kSideWidth, kSideHeight}, ui::kSunken});
+    c.push_back({IDC_PAGE_TITLE, ControlClass::StaticText, "", {kLeft, 4, kTextWidth, 12}});
+    constexpr int kLabel = 70;
+    int y = 20;
+    // Question, then label and input: country, area code, outside line.
+    for (int i = 0; i < 3; ++i) {
+        c.push_back({IDC_PAGE_TEXT + i, ControlClass::StaticText, "", {kLeft, y, kTextWidth, 18}});
+        y += 19;
+        c.push_back({IDC_LOCATION_LABEL1 + i, ControlClass::StaticText, "", {kLeft + 6, y + 2, kLabel - 6, 10}});
+        if (i == 0)
+            c.push_back({IDC_LIST, ControlClass::DropDownList, "", {kLeft + kLabel, y, kTextWidth - kLabel, 80}});
+        else
+            c.push_back({IDC_EDIT1 + i - 1, ControlClass::Edit, "", {kLeft + kLabel, y, 50, 12}, 0u, editLimit});
+        y += 17;
+    }
+    c.push_back({IDC_PAGE_TEXT + 3, ControlClass::StaticText, "", {kLeft, y, kTextWidth, 10}});
+    y += 12;
+    c.push_back({IDC_CHOICE1, ControlClass::RadioButton, "", {kLeft + 6, y, 80, 12}, ui::kGroup});
+    c.push_back({IDC_CHOICE1 + 1, ControlClass::RadioButton, "", {kLeft + 96, y, 80, 12}});
+    y += 18;
+    c.push_back({IDC_PAGE_TEXT + 4, ControlClass::StaticText, "", {kLeft, y, kTextWidth, kSideHeight - y}});
+    return page;
+}
+
+ui::DialogTemplate regionTemplate(int resourceId) {
+    ui::DialogTemplate page{resourceId, "", kPageWidth, kPageHeight, "MS Sans Serif", 8, {}};
+    auto& c = page.controls;
+    c.push_back({IDC_SIDE_BITMAP, ControlClass::Picture, "", {0, 0, kSideWidth, kSideHeight}, ui::kSunken});
+    c.push_back({IDC_PAGE_TITLE, ControlClass::StaticText, "", {kLeft, 4, kTextWidth, 12}});
+    c.push_back({IDC_PAGE_TEXT, ControlClass::StaticText, "", {kLeft, 20, kTextWidth, 20}});
+    c.push_back({IDC_PAGE_TEXT + 1, ControlClass::StaticText, "", {kLeft, 44, 70, 10}});
+    c.push_back({IDC_LIST, ControlClass::DropDownList, "", {kLeft + 70, 42, kTextWidth - 70, 80}});
+    c.push_back({IDC_PAGE_TEXT + 2, ControlClass::StaticText, "", {kLeft, 62, kTextWidth, 10}});
+    c.push_back({IDC_REGION_NUMBERS, ControlClass::ListView, "", {kLeft, 74, kTextWidth, 96}});
+    return page;
+}

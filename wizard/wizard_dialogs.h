@@ -44,3 +44,10 @@ struct PageLayout {
     bool dropDown = false;
 };
 ui::DialogTemplate pageTemplate(int resourceId, const PageLayout& layout);
+// The location page: each question with its input beside its label, the dialling choice below.
+inline constexpr int IDC_LOCATION_LABEL1 = 1110;  // labels 1110, 1111, 1112
+ui::DialogTemplate locationTemplate(int resourceId, int editLimit);
+// The region page: its instruction, the region choice beside its label, the access number list
+// under its label.
+inline constexpr int IDC_REGION_NUMBERS = IDC_LIST + 1;
+ui::DialogTemplate regionTemplate(int resourceId);

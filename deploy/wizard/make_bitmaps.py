@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the demo wizard's pictures as 8-bit .bmp files with their own palettes: the side picture
-beside every page (160 x 287) and the full-screen background (800 x 600), and the wizard's
-32 x 32 icon "Wizard.ico". Plain gradients and shapes computed here, so the demo carries no artwork
-from anywhere else.
+beside every page (160 x 287), the eight frames of the installation's animation (the same size),
+the full-screen background (800 x 600), and the wizard's 32 x 32 icon "Wizard.ico". Plain
+gradients and shapes computed here, so the demo carries no artwork from anywhere else.
 
     make_bitmaps.py FOLDER
 """
@@ -81,9 +81,30 @@ def icon(folder):
     (Path(folder) / "Wizard.ico").write_bytes(directory + image)
 
 
+def frames(folder):
+    """The installation's animation: the side picture with a bright arc turning round its rings,
+    one frame for each eighth of a turn (frame1.bmp to frame8.bmp)."""
+    width, height = 160, 287
+    palette = [(int(10 + 90 * i / 191), int(40 + 150 * i / 191), int(110 + 145 * i / 191))
+               for i in range(192)]
+    palette += [(255, 255, 255 - i) for i in range(63)] + [(255, 200, 40)]
+    for n in range(8):
+        start = n * math.pi / 4
+
+        def pixel(x, y):
+            shade = min(191, y * 192 // height)
+            for cx, cy, r in ((40, 220, 30), (90, 150, 22), (60, 80, 14), (110, 40, 9)):
+                if abs(math.hypot(x - cx, y - cy) - r) < 2.2:
+                    turn = (math.atan2(y - cy, x - cx) - start) % (2 * math.pi)
+                    return 255 if turn < math.pi / 2 else 192 + min(62, y * 64 // height)
+            return shade
+        write_bmp(Path(folder) / f"frame{n + 1}.bmp", width, height, palette, pixel)
+
+
 if __name__ == "__main__":
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
     side(out)
     background(out)
     icon(out)
+    frames(out)

@@ -1,5 +1,6 @@
 // The demo wizard on a display of its own, driven by keys as a user drives it, with the helper
 // stand-ins as real processes reporting through the registered messages.
+#include "modem_sim.h"
 #include "wizard_process.h"
 #include "xvfb.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 struct DemoWizard : ::testing::Test {
     lumora_test::XvfbServer display;
-    std::string program = programFolder({"cm_32", "clear", "rbtnt", "BR_32_IE", "BR_32_NC"});
+    std::string program = programFolder({"cm_32", "clear", "rbtnt", "BR_32_IE", "BR_32_NC", "regedit", "modcfg"});
     void SetUp() override {
         if (!display.start()) GTEST_SKIP() << "no Xvfb";
         setWindowsVersion("2000");
@@ -28,40 +29,152 @@ struct DemoWizard : ::testing::Test {
     }
 };
 
-TEST_F(DemoWizard, RunsTheShippedSequenceToTheEmulatedRestart) {
+std::string registryText(const char* path, const char* name) {
+    char value[128] = {};
+    DWORD size = sizeof value - 1;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<absent>";
+    const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? value : "<absent>";
+}
+
+// The demo machine: Windows 98, an ISDN card among the dial devices, the pseudo-terminal modem on
+// COM3 and nothing on the other ports.
+TEST_F(DemoWizard, FindsTheModemSetsTheLocationInstallsABrowserAndEndsAtTheRestart) {
+    setWindowsVersion("98");
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, "ISDN-Karte PCI", 0, REG_SZ, reinterpret_cast<const BYTE*>("isdn"), 5);
+    RegCloseKey(key);
+    for (const char* file : {"mdm.reg", "isdndevs.dat"})
+        std::filesystem::copy_file(std::string(LUMORA_WIZARD_DEPLOY "/") + file, program + file);
+    ModemSim modem(3, "ok");
+    ASSERT_TRUE(modem.running());
+
     const pid_t wizard = startWizard(program, program, {});
     ASSERT_TRUE(shown("131 (index 0)")) << readFile(program + "trace.txt");
-    // Next starts the check helper, whose end moves the wizard on to the browser choice.
+    // The check probes the ports, finds the modem on COM3 and prepares the standard modem for it.
     pressKey("Return");
-    ASSERT_TRUE(traceShows(program, "helper \"cm_32.exe lumora\""));
-    ASSERT_TRUE(shown("149 (index 1)")) << readFile(program + "trace.txt");
-    pressKey("Return");  // install Internet Explorer (no browser is installed)
-    ASSERT_TRUE(shown("137 (index 2)"));
-    pressKey("Return");  // the first install option
-    ASSERT_TRUE(shown("146 (index 3)"));
+    ASSERT_TRUE(traceShows(program, "system check: port 3, command \"&F1\"")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(shown("133 (index 1)")) << readFile(program + "trace.txt");
+    EXPECT_TRUE(traceShows(program, "device choice: port 3, ISDN device \"ISDN-Karte PCI\", finding 0"));
+    EXPECT_EQ(registryText("System\\CurrentControlSet\\Services\\Class\\Modem\\STDMOD", "AttachedTo"), "COM3");
+    // The repeat search finds it again and shows the page anew.
+    pressKey("alt+y");
+    ASSERT_TRUE(traceShows(program, "device search: port 3, command \"&F1\"")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(traceShows(program, "device choice: port 3", 30, 2));
+    // Manual selection leads to the list of the dial-up engine's devices: the standard modem the
+    // check set up, and the ISDN card.
+    pressKey("alt+s");
     pressKey("Return");
-    // The progress page runs the installer at once and goes on when it reports its end.
-    ASSERT_TRUE(shown("139 (index 4)"));
-    ASSERT_TRUE(traceShows(program, "helper \"BR_32_IE.exe lumora install\""));
-    ASSERT_TRUE(shown("140 (index 5)")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(shown("135 (index 2)")) << readFile(program + "trace.txt");
+    EXPECT_TRUE(traceShows(program, "device list: 2 devices"));
+    pressKey("Down");
+    pressKey("Up");
+    pressKey("Return");
+    // The location page: the prefix's location, corrected by the user.
+    ASSERT_TRUE(shown("132 (index 3)")) << readFile(program + "trace.txt");
+    pressKey("alt+o");
+    pressKey("ctrl+a");
+    for (const char* digit : {"2", "2", "1"}) pressKey(digit);
+    pressKey("alt+m");
+    pressKey("0");
+    pressKey("alt+i");  // pulse dialling
+    pressKey("Return");
+    // The demo machine has a browser control too new to install again: the preset is to install
+    // the other browser, whose installer runs with its progress and animation.
+    ASSERT_TRUE(shown("149 (index 4)")) << readFile(program + "trace.txt");
+    pressKey("Return");
+    ASSERT_TRUE(shown("137 (index 5)"));
+    pressKey("Return");
+    ASSERT_TRUE(shown("146 (index 6)"));
+    pressKey("Return");
+    ASSERT_TRUE(shown("139 (index 7)"));
+    ASSERT_TRUE(traceShows(program, "helper \"BR_32_NC.exe lumora install\"")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(shown("140 (index 8)")) << readFile(program + "trace.txt");
+    const std::string trace = readFile(program + "trace.txt");
+    EXPECT_NE(trace.find("progress: frame 1\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("progress: frame 7\n"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("progress: frame 8\n"), std::string::npos) << "eight frames: index 0 to 7";
     pressKey("Return");  // Finish, restart now
     EXPECT_EQ(waitWizard(wizard), 0);
 
-    EXPECT_EQ(variable("InstallOption"), "Minimal");
-    EXPECT_EQ(variable("NewUser"), "0");
-    EXPECT_EQ(variable("Microsoft Internet Explorer Version"), "");
+    EXPECT_EQ(variable("ComPort"), "3");
+    EXPECT_EQ(variable("RasDeviceName"), "Lumora Online-Standard-Modem");
+    EXPECT_EQ(variable("IsdnInUse"), "0");
+    EXPECT_EQ(variable("InstallStdModem"), "0");
+    EXPECT_EQ(variable("OKZ"), "221");
+    EXPECT_EQ(variable("AKZ"), "0");
+    EXPECT_EQ(variable("Tonwahl"), "0");
+    EXPECT_EQ(variable("Land").substr(0, 12), "Deutschland ");
+    EXPECT_EQ(variable("InstallOption"), "Standard");
+    char location[256] = {};
+    GetPrivateProfileStringA("Locations", "Location1", "", location, sizeof location, "telephon.ini");
+    // Area code and outside line as typed, the country kept, pulse dialling (the 1 before the end).
+    EXPECT_STREQ(location, "1,\"Standardstandort\",\"0\",\"0\",\"221\",49,0,0,0,\"\",1,\" \"");
+    // The installer stand-in registered the browser in the prefix only.
+    EXPECT_EQ(registryText("SOFTWARE\\Netscape\\Netscape Navigator", "CurrentVersion"), "4.75 (de)");
     // A normal end: no clean-up, the restart stand-in started (hidden) and counted.
     EXPECT_EQ(readFile(program + "trace.txt").find("clear.exe"), std::string::npos);
     DWORD restarts = 0;
     for (int i = 0; i < 100 && restarts == 0; ++i, Sleep(100)) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Lumora\\EmulatedRestart", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        HKEY restart = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Lumora\\EmulatedRestart", 0, KEY_READ, &restart) == ERROR_SUCCESS) {
             DWORD size = sizeof restarts;
-            RegQueryValueExA(key, "Restarts", nullptr, nullptr, reinterpret_cast<BYTE*>(&restarts), &size);
-            RegCloseKey(key);
+            RegQueryValueExA(restart, "Restarts", nullptr, nullptr, reinterpret_cast<BYTE*>(&restarts), &size);
+            RegCloseKey(restart);
         }
     }
     EXPECT_EQ(restarts, 1u);
+}
+
+// The second demo configuration, read with "-f" from a medium folder that also holds the
+// phonebook the variables file names: the node page, then one region's access numbers at a time.
+TEST_F(DemoWizard, TheNodeVariantStoresTheAccessNumberChosenInTheRegionsList) {
+    const std::string medium = lumora_test::scratchDir();
+    std::filesystem::copy_file(lumora_test::binaryDir() + "nodes.ovb", medium + "nodes.ovb");
+    for (const char* file : {"lumora.pbr", "lumora.pbk"})
+        std::filesystem::copy_file(std::string(LUMORA_WIZARD_DEPLOY "/") + file, medium + file);
+    WritePrivateProfileStringA("variables", "kundek", "lumora", "lumora.dat");
+    // Internet Explorer's handling off: Netscape's choices take the browser page's first places.
+    const pid_t wizard = startWizard(program, medium, {"-f", "nodes.ovb", "-p", "00", "-IE"});
+    auto shownHere = [&](const char* page) { return traceShows(medium, std::string("page ") + page + " shown"); };
+    ASSERT_TRUE(shownHere("131 (index 0)")) << readFile(medium + "trace.txt");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("134 (index 1)")) << readFile(medium + "trace.txt");
+    // Without a node chosen Next does nothing.
+    pressKey("Return");
+    Sleep(700);
+    EXPECT_EQ(readFile(medium + "trace.txt").find("page 154"), std::string::npos);
+    pressKey("Down");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("154 (index 2)")) << readFile(medium + "trace.txt");
+    EXPECT_TRUE(traceShows(medium, "region page: phonebook \"lumora\" loaded, 3 regions"));
+    // The sorted list: Hamburg, K\xf6ln, M\xfcnchen; the arrow key moved to the second.
+    EXPECT_EQ(variable("PopName"), "Lumora K\xf6ln") << "the node page's choice, second text and name";
+    pressKey("alt+r");
+    pressKey("Down");  // the second region, "S\xfcd"
+    pressKey("alt+e");
+    pressKey("Down");  // its second number
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("149 (index 3)")) << readFile(medium + "trace.txt");
+    EXPECT_EQ(variable("PopName"), "N\xfcrnberg");
+    EXPECT_EQ(variable("PopNumber"), "+49 (911) 19233004");
+    const std::string trace = readFile(medium + "trace.txt");
+    EXPECT_NE(trace.find("browser choice: IE \"\" (code 0)"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(", preset 3\n"), std::string::npos) << trace;
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("137 (index 4)")) << readFile(medium + "trace.txt");
+    pressKey("Return");
+    ASSERT_TRUE(shownHere("146 (index 5)")) << readFile(medium + "trace.txt");
+    EXPECT_EQ(variable("InstallOption"), "Standard") << "Netscape's first install option";
+    pressKey("Escape");
+    ASSERT_TRUE(traceShows(medium, "cancel question"));
+    pressKey("Tab");
+    pressKey("Return");
+    EXPECT_EQ(waitWizard(wizard), 0);
 }
 
 TEST_F(DemoWizard, OnlyAConfirmedCancelEndsTheWizardAndRunsTheCleanUpWithTheShortName) {

@@ -1,7 +1,8 @@
 // ovbpack: builds the wizard's configuration block from its readable source.
-//   ovbpack [-b BITMAPFOLDER] SOURCE OUTPUT            a configuration file (wizard.ovb)
-//   ovbpack [-b BITMAPFOLDER] -a PROGRAM SOURCE OUTPUT  PROGRAM with the block appended
-// Bitmap files are looked up in BITMAPFOLDER, by default the source's own folder.
+//   ovbpack [-b BITMAPFOLDER] SOURCE... OUTPUT            a configuration file (wizard.ovb)
+//   ovbpack [-b BITMAPFOLDER] -a PROGRAM SOURCE... OUTPUT  PROGRAM with the block appended
+// Bitmap files are looked up in BITMAPFOLDER, by default the first source's own folder. A later
+// source's keys replace the earlier ones', so a variant is a short overlay of a full source.
 #include "config_block.h"
 #include "source_reader.h"
 
@@ -41,7 +42,7 @@ bool writeFile(const fs::path& path, const std::string& head, const std::vector<
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: ovbpack [-b BITMAPFOLDER] [-a PROGRAM] SOURCE OUTPUT\n");
+    std::fprintf(stderr, "usage: ovbpack [-b BITMAPFOLDER] [-a PROGRAM] SOURCE... OUTPUT\n");
     return 2;
 }
 
@@ -55,14 +56,19 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "-a")) program = argv[i + 1];
         else return usage();
     }
-    if (argc - i != 2) return usage();
-    const fs::path source = argv[i], output = argv[i + 1];
+    if (argc - i < 2) return usage();
+    const fs::path source = argv[i], output = argv[argc - 1];
     if (bitmapFolder.empty()) bitmapFolder = source.parent_path();
 
     std::string text;
-    if (!readFile(source, text)) {
-        std::fprintf(stderr, "ovbpack: cannot read %s\n", source.c_str());
-        return 1;
+    for (int n = i; n < argc - 1; ++n) {
+        std::string part;
+        if (!readFile(argv[n], part)) {
+            std::fprintf(stderr, "ovbpack: cannot read %s\n", argv[n]);
+            return 1;
+        }
+        // Each source starts on a line of its own, outside the previous one's last section.
+        text += "\n" + part + "\n";
     }
     CSourceReader reader(text, bitmapFolder);
     ConfigBlock block;

@@ -179,7 +179,7 @@ std::vector<TapiCountryItem> readTapiCountries() {
         if (at + sizeof(LINECOUNTRYENTRY) > total) break;
         LINECOUNTRYENTRY entry;
         std::memcpy(&entry, reinterpret_cast<const char*>(buffer.data()) + at, sizeof entry);
-        countries.push_back({entry.dwCountryID,
+        countries.push_back({entry.dwCountryID, entry.dwCountryCode,
                              textAt(buffer, entry.dwCountryNameSize, entry.dwCountryNameOffset)});
     }
     return countries;

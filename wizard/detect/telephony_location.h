@@ -25,6 +25,7 @@ struct LocationRecord {
 
 struct TapiCountryItem {
     DWORD countryId = 0;
+    DWORD countryCode = 0;  // the international dialling code
     std::string name;
 };
 
