@@ -61,28 +61,28 @@ bool GtkDialog::create() {
 
     controls_.reserve(template_.controls.size());
     GtkWidget* radioGroup = nullptr;
-    for (const ControlTemplate& spec : template_.controls) {
+    for (const ControlTemplate& tmpl : template_.controls) {
         Control& c = controls_.emplace_back();
-        c.spec = &spec;
-        c.text = spec.text;
-        if (spec.kind != ControlClass::RadioButton) radioGroup = nullptr;
+        c.tmpl = &tmpl;
+        c.text = tmpl.text;
+        if (tmpl.kind != ControlClass::RadioButton) radioGroup = nullptr;
         c.outer = makeWidget(c, radioGroup);
-        RECT r = dialogToPixels(spec.rect, units_);
+        RECT r = dialogToPixels(tmpl.rect, units_);
         // A drop-down list's height is that of its open list; closed it is one line high, as
         // Windows draws it: the font's cell and the frame.
-        if (spec.kind == ControlClass::DropDownList) r.bottom = std::min<LONG>(r.bottom, r.top + units_.y + 8);
+        if (tmpl.kind == ControlClass::DropDownList) r.bottom = std::min<LONG>(r.bottom, r.top + units_.y + 8);
         gtk_widget_set_size_request(c.outer, r.right - r.left, r.bottom - r.top);
         gtk_fixed_put(GTK_FIXED(content_), c.outer, r.left, r.top);
         gtk_widget_show_all(c.outer);
-        if (spec.flags & kHidden) gtk_widget_hide(c.outer);
-        if (spec.flags & kDisabled) gtk_widget_set_sensitive(c.outer, FALSE);
+        if (tmpl.flags & kHidden) gtk_widget_hide(c.outer);
+        if (tmpl.flags & kDisabled) gtk_widget_set_sensitive(c.outer, FALSE);
     }
     // A label's mnemonic moves the focus to the control after it (and presses nothing), as in a
     // Windows dialog.
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (controls_[i].spec->kind != ControlClass::StaticText) continue;
+        if (controls_[i].tmpl->kind != ControlClass::StaticText) continue;
         for (size_t j = i + 1; j < controls_.size(); ++j) {
-            const ControlClass kind = controls_[j].spec->kind;
+            const ControlClass kind = controls_[j].tmpl->kind;
             if (kind == ControlClass::StaticText || kind == ControlClass::GroupBox ||
                 kind == ControlClass::ProgressBar || kind == ControlClass::Picture)
                 continue;
@@ -113,17 +113,17 @@ bool GtkDialog::create() {
 }
 
 GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
-    const ControlTemplate& spec = *c.spec;
-    switch (spec.kind) {
+    const ControlTemplate& tmpl = *c.tmpl;
+    switch (tmpl.kind) {
     case ControlClass::PushButton:
     case ControlClass::DefaultButton:
-        c.widget = gtk_button_new_with_mnemonic(mnemonicLabel(spec.text).c_str());
-        if (spec.kind == ControlClass::DefaultButton)
+        c.widget = gtk_button_new_with_mnemonic(mnemonicLabel(tmpl.text).c_str());
+        if (tmpl.kind == ControlClass::DefaultButton)
             gtk_style_context_add_class(gtk_widget_get_style_context(c.widget), "suggested-action");
         g_signal_connect(c.widget, "clicked", G_CALLBACK(onClicked), this);
         return c.widget;
     case ControlClass::RadioButton:
-        if (!radioGroup || (spec.flags & kGroup)) {
+        if (!radioGroup || (tmpl.flags & kGroup)) {
             radioGroup = gtk_radio_button_new(nullptr);
             g_object_ref_sink(radioGroup);
         } else {
@@ -131,37 +131,37 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         }
         c.noGroupChoice = radioGroup;
         c.widget = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(radioGroup),
-                                                                   mnemonicLabel(spec.text).c_str());
+                                                                   mnemonicLabel(tmpl.text).c_str());
         g_signal_connect(c.widget, "clicked", G_CALLBACK(onClicked), this);
         return c.widget;
     case ControlClass::CheckBox:
-        c.widget = gtk_check_button_new_with_mnemonic(mnemonicLabel(spec.text).c_str());
+        c.widget = gtk_check_button_new_with_mnemonic(mnemonicLabel(tmpl.text).c_str());
         g_signal_connect(c.widget, "clicked", G_CALLBACK(onClicked), this);
         return c.widget;
     case ControlClass::GroupBox:
-        c.widget = gtk_frame_new(plainLabel(spec.text).c_str());
+        c.widget = gtk_frame_new(plainLabel(tmpl.text).c_str());
         return c.widget;
     case ControlClass::StaticText: {
-        c.widget = gtk_label_new_with_mnemonic(mnemonicLabel(spec.text).c_str());
+        c.widget = gtk_label_new_with_mnemonic(mnemonicLabel(tmpl.text).c_str());
         GtkLabel* label = GTK_LABEL(c.widget);
         gtk_label_set_line_wrap(label, TRUE);
         gtk_label_set_line_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
-        gtk_label_set_xalign(label, (spec.flags & kCentered) ? 0.5f : 0.0f);
+        gtk_label_set_xalign(label, (tmpl.flags & kCentered) ? 0.5f : 0.0f);
         gtk_label_set_yalign(label, 0.0f);
-        if (spec.flags & kCentered) gtk_label_set_justify(label, GTK_JUSTIFY_CENTER);
-        if (!(spec.flags & kSunken)) return c.widget;
+        if (tmpl.flags & kCentered) gtk_label_set_justify(label, GTK_JUSTIFY_CENTER);
+        if (!(tmpl.flags & kSunken)) return c.widget;
         GtkWidget* frame = gtk_frame_new(nullptr);
         gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
         gtk_container_add(GTK_CONTAINER(frame), c.widget);
         return frame;
     }
     case ControlClass::Edit:
-        if (spec.flags & kMultiline) {
+        if (tmpl.flags & kMultiline) {
             c.widget = gtk_text_view_new();
             gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(c.widget), GTK_WRAP_WORD_CHAR);
-            gtk_text_view_set_editable(GTK_TEXT_VIEW(c.widget), !(spec.flags & kReadOnly));
+            gtk_text_view_set_editable(GTK_TEXT_VIEW(c.widget), !(tmpl.flags & kReadOnly));
             gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.widget)),
-                                     toUtf8(spec.text).c_str(), -1);
+                                     toUtf8(tmpl.text).c_str(), -1);
             g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.widget)), "changed",
                              G_CALLBACK(onEditChanged), this);
             GtkWidget* scroll = gtk_scrolled_window_new(nullptr, nullptr);
@@ -170,11 +170,11 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
             return scroll;
         }
         c.widget = gtk_entry_new();
-        if (spec.textLimit > 0) gtk_entry_set_max_length(GTK_ENTRY(c.widget), spec.textLimit);
-        gtk_entry_set_visibility(GTK_ENTRY(c.widget), !(spec.flags & kPassword));
-        gtk_editable_set_editable(GTK_EDITABLE(c.widget), !(spec.flags & kReadOnly));
+        if (tmpl.textLimit > 0) gtk_entry_set_max_length(GTK_ENTRY(c.widget), tmpl.textLimit);
+        gtk_entry_set_visibility(GTK_ENTRY(c.widget), !(tmpl.flags & kPassword));
+        gtk_editable_set_editable(GTK_EDITABLE(c.widget), !(tmpl.flags & kReadOnly));
         gtk_entry_set_width_chars(GTK_ENTRY(c.widget), 1);
-        gtk_entry_set_text(GTK_ENTRY(c.widget), toUtf8(spec.text).c_str());
+        gtk_entry_set_text(GTK_ENTRY(c.widget), toUtf8(tmpl.text).c_str());
         g_signal_connect(c.widget, "changed", G_CALLBACK(onEditChanged), this);
         return c.widget;
     case ControlClass::DropDownList: {
@@ -184,7 +184,7 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
     }
     case ControlClass::SortedList:
     case ControlClass::ListView: {
-        const bool report = spec.kind == ControlClass::ListView;
+        const bool report = tmpl.kind == ControlClass::ListView;
         if (report) {
             GType types[kListViewColumns + 1];
             types[0] = GDK_TYPE_PIXBUF;
@@ -218,7 +218,7 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
     case ControlClass::Picture: {
         c.widget = gtk_drawing_area_new();
         g_signal_connect(c.widget, "draw", G_CALLBACK(onDrawPicture), this);
-        if (!(spec.flags & kSunken)) return c.widget;
+        if (!(tmpl.flags & kSunken)) return c.widget;
         GtkWidget* frame = gtk_frame_new(nullptr);
         gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
         gtk_container_add(GTK_CONTAINER(frame), c.widget);
@@ -232,7 +232,7 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
 GtkDialog::Control* GtkDialog::find(int id) {
     if (id == -1) return nullptr;
     for (Control& c : controls_)
-        if (c.spec->id == id) return &c;
+        if (c.tmpl->id == id) return &c;
     return nullptr;
 }
 
@@ -246,7 +246,7 @@ GtkDialog::Control* GtkDialog::findWidget(GtkWidget* widget) {
 
 int GtkDialog::controlOf(GtkWidget* widget) {
     Control* c = findWidget(widget);
-    return c ? c->spec->id : -1;
+    return c ? c->tmpl->id : -1;
 }
 
 void GtkDialog::quietly(const std::function<void()>& change) {
@@ -271,7 +271,7 @@ void GtkDialog::setCaption(const std::string& caption) {
 std::string GtkDialog::text(int id) {
     Control* c = find(id);
     if (!c) return "";
-    switch (c->spec->kind) {
+    switch (c->tmpl->kind) {
     case ControlClass::Edit:
         if (GTK_IS_ENTRY(c->widget)) return toAnsi(gtk_entry_get_text(GTK_ENTRY(c->widget)));
         else {
@@ -296,7 +296,7 @@ void GtkDialog::setText(int id, const std::string& text) {
     Control* c = find(id);
     if (!c) return;
     const std::string utf8 = toUtf8(text);
-    switch (c->spec->kind) {
+    switch (c->tmpl->kind) {
     case ControlClass::Edit:
         // An edit reports the change, as Windows does for a text set by the program.
         if (GTK_IS_ENTRY(c->widget)) gtk_entry_set_text(GTK_ENTRY(c->widget), utf8.c_str());
@@ -324,17 +324,17 @@ void GtkDialog::setText(int id, const std::string& text) {
 
 bool GtkDialog::checked(int id) {
     Control* c = find(id);
-    if (!c || (c->spec->kind != ControlClass::CheckBox && c->spec->kind != ControlClass::RadioButton))
+    if (!c || (c->tmpl->kind != ControlClass::CheckBox && c->tmpl->kind != ControlClass::RadioButton))
         return false;
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->widget));
 }
 
 void GtkDialog::setChecked(int id, bool on) {
     Control* c = find(id);
-    if (!c || (c->spec->kind != ControlClass::CheckBox && c->spec->kind != ControlClass::RadioButton))
+    if (!c || (c->tmpl->kind != ControlClass::CheckBox && c->tmpl->kind != ControlClass::RadioButton))
         return;
     quietly([&] {
-        if (on || c->spec->kind == ControlClass::CheckBox)
+        if (on || c->tmpl->kind == ControlClass::CheckBox)
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(c->widget), on);
         else if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->widget)))
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(c->noGroupChoice), TRUE);
@@ -343,16 +343,16 @@ void GtkDialog::setChecked(int id, bool on) {
 
 int GtkDialog::addItem(int id, const std::string& text, int icon) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind)) return -1;
+    if (!c || !isList(c->tmpl->kind)) return -1;
     const std::string utf8 = toUtf8(text);
     int index = itemCount(id);
     quietly([&] {
-        if (c->spec->kind == ControlClass::DropDownList) {
+        if (c->tmpl->kind == ControlClass::DropDownList) {
             gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->widget), utf8.c_str());
             return;
         }
         GtkTreeIter iter;
-        if (c->spec->kind == ControlClass::SortedList) {
+        if (c->tmpl->kind == ControlClass::SortedList) {
             // After every item it sorts equal to, in the user's collation.
             index = 0;
             const int count = itemCount(id);
@@ -368,9 +368,9 @@ int GtkDialog::addItem(int id, const std::string& text, int icon) {
 
 void GtkDialog::clearItems(int id) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind)) return;
+    if (!c || !isList(c->tmpl->kind)) return;
     quietly([&] {
-        if (c->spec->kind == ControlClass::DropDownList)
+        if (c->tmpl->kind == ControlClass::DropDownList)
             gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->widget));
         else
             gtk_list_store_clear(c->store);
@@ -379,15 +379,15 @@ void GtkDialog::clearItems(int id) {
 
 int GtkDialog::itemCount(int id) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind)) return 0;
+    if (!c || !isList(c->tmpl->kind)) return 0;
     GtkTreeModel* model = c->store ? GTK_TREE_MODEL(c->store) : gtk_combo_box_get_model(GTK_COMBO_BOX(c->widget));
     return gtk_tree_model_iter_n_children(model, nullptr);
 }
 
 std::string GtkDialog::itemText(int id, int index, int column) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind) || column < 0) return "";
-    if (c->spec->kind == ControlClass::ListView) {
+    if (!c || !isList(c->tmpl->kind) || column < 0) return "";
+    if (c->tmpl->kind == ControlClass::ListView) {
         if (column >= kListViewColumns) return "";
         return storeText(GTK_TREE_MODEL(c->store), index, column + 1);
     }
@@ -398,7 +398,7 @@ std::string GtkDialog::itemText(int id, int index, int column) {
 
 void GtkDialog::setItemText(int id, int index, int column, const std::string& text) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::ListView || column < 0 || column >= kListViewColumns) return;
+    if (!c || c->tmpl->kind != ControlClass::ListView || column < 0 || column >= kListViewColumns) return;
     GtkTreeIter iter;
     if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(c->store), &iter, nullptr, index)) return;
     gtk_list_store_set(c->store, &iter, column + 1, toUtf8(text).c_str(), -1);
@@ -413,8 +413,8 @@ int GtkDialog::findItem(int id, const std::string& text) {
 
 int GtkDialog::selection(int id) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind)) return -1;
-    if (c->spec->kind == ControlClass::DropDownList) return gtk_combo_box_get_active(GTK_COMBO_BOX(c->widget));
+    if (!c || !isList(c->tmpl->kind)) return -1;
+    if (c->tmpl->kind == ControlClass::DropDownList) return gtk_combo_box_get_active(GTK_COMBO_BOX(c->widget));
     GtkTreeModel* model = nullptr;
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(c->widget)), &model, &iter))
@@ -427,10 +427,10 @@ int GtkDialog::selection(int id) {
 
 void GtkDialog::setSelection(int id, int index) {
     Control* c = find(id);
-    if (!c || !isList(c->spec->kind)) return;
+    if (!c || !isList(c->tmpl->kind)) return;
     if (index < -1 || index >= itemCount(id)) index = -1;
     quietly([&] {
-        if (c->spec->kind == ControlClass::DropDownList) {
+        if (c->tmpl->kind == ControlClass::DropDownList) {
             gtk_combo_box_set_active(GTK_COMBO_BOX(c->widget), index);
             return;
         }
@@ -448,7 +448,7 @@ void GtkDialog::setSelection(int id, int index) {
 
 void GtkDialog::addColumn(int id, const std::string& title, int width) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::ListView || c->columns >= kListViewColumns) return;
+    if (!c || c->tmpl->kind != ControlClass::ListView || c->columns >= kListViewColumns) return;
     GtkTreeViewColumn* column = gtk_tree_view_column_new();
     gtk_tree_view_column_set_title(column, toUtf8(title).c_str());
     if (c->columns == 0) {
@@ -471,7 +471,7 @@ void GtkDialog::addColumn(int id, const std::string& title, int width) {
 
 void GtkDialog::setSmallIcons(int id, const std::vector<Bitmap>& icons) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::ListView) return;
+    if (!c || c->tmpl->kind != ControlClass::ListView) return;
     for (GdkPixbuf* icon : c->icons) g_object_unref(icon);
     c->icons.clear();
     for (const Bitmap& b : icons) {
@@ -484,7 +484,7 @@ void GtkDialog::setSmallIcons(int id, const std::vector<Bitmap>& icons) {
 
 void GtkDialog::setProgressRange(int id, int low, int high) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::ProgressBar || high <= low) return;
+    if (!c || c->tmpl->kind != ControlClass::ProgressBar || high <= low) return;
     c->low = low;
     c->high = high;
     setProgress(id, c->position);
@@ -492,7 +492,7 @@ void GtkDialog::setProgressRange(int id, int low, int high) {
 
 void GtkDialog::setProgress(int id, int position) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::ProgressBar) return;
+    if (!c || c->tmpl->kind != ControlClass::ProgressBar) return;
     c->position = std::clamp(position, c->low, c->high);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(c->widget),
                                   static_cast<double>(c->position - c->low) / (c->high - c->low));
@@ -500,12 +500,12 @@ void GtkDialog::setProgress(int id, int position) {
 
 int GtkDialog::progress(int id) {
     Control* c = find(id);
-    return c && c->spec->kind == ControlClass::ProgressBar ? c->position : -1;
+    return c && c->tmpl->kind == ControlClass::ProgressBar ? c->position : -1;
 }
 
 void GtkDialog::setBitmap(int id, const Bitmap& bitmap) {
     Control* c = find(id);
-    if (!c || c->spec->kind != ControlClass::Picture) return;
+    if (!c || c->tmpl->kind != ControlClass::Picture) return;
     if (c->picture) g_object_unref(c->picture);
     c->picture = pixbufOf(bitmap);
     gtk_widget_queue_draw(c->widget);
@@ -537,7 +537,7 @@ int GtkDialog::focusedControl() {
     GtkWidget* top = gtk_widget_get_toplevel(content_);
     if (!GTK_IS_WINDOW(top)) return -1;
     Control* c = findWidget(gtk_window_get_focus(GTK_WINDOW(top)));
-    return c ? c->spec->id : -1;
+    return c ? c->tmpl->id : -1;
 }
 
 RECT GtkDialog::controlRect(int id) {
@@ -552,7 +552,7 @@ RECT GtkDialog::controlRect(int id) {
 
 void GtkDialog::press(int id) {
     Control* c = find(id);
-    if (!c || !isButton(c->spec->kind) || !gtk_widget_is_sensitive(c->widget)) return;
+    if (!c || !isButton(c->tmpl->kind) || !gtk_widget_is_sensitive(c->widget)) return;
     gtk_button_clicked(GTK_BUTTON(c->widget));
 }
 
@@ -577,7 +577,7 @@ void GtkDialog::end(int result) {
 bool GtkDialog::isTabStop(const Control& c) {
     // The control's own state: the dialog itself may not be shown yet.
     if (!gtk_widget_get_visible(c.outer) || !gtk_widget_get_sensitive(c.outer)) return false;
-    switch (c.spec->kind) {
+    switch (c.tmpl->kind) {
     case ControlClass::GroupBox:
     case ControlClass::StaticText:
     case ControlClass::ProgressBar:
@@ -594,7 +594,7 @@ std::vector<GtkDialog::Control*> GtkDialog::tabStops() {
     for (size_t i = 0; i < controls_.size(); ++i) {
         Control& c = controls_[i];
         if (!isTabStop(c)) continue;
-        if (c.spec->kind != ControlClass::RadioButton) {
+        if (c.tmpl->kind != ControlClass::RadioButton) {
             stops.push_back(&c);
             continue;
         }
@@ -635,17 +635,17 @@ bool GtkDialog::handleKey(const GdkEventKey& key) {
         GtkWidget* focus = window_ ? gtk_window_get_focus(GTK_WINDOW(window_)) : nullptr;
         if (focus && GTK_IS_TEXT_VIEW(focus)) return false;
         Control* current = findWidget(focus);
-        if (current && (current->spec->kind == ControlClass::PushButton ||
-                        current->spec->kind == ControlClass::DefaultButton)) {
-            press(current->spec->id);
+        if (current && (current->tmpl->kind == ControlClass::PushButton ||
+                        current->tmpl->kind == ControlClass::DefaultButton)) {
+            press(current->tmpl->id);
             return true;
         }
         for (Control& c : controls_)
-            if (c.spec->kind == ControlClass::DefaultButton && gtk_widget_is_visible(c.outer)) {
-                press(c.spec->id);
+            if (c.tmpl->kind == ControlClass::DefaultButton && gtk_widget_is_visible(c.outer)) {
+                press(c.tmpl->id);
                 return true;
             }
-        if (Control* ok = find(IDOK)) press(ok->spec->id);
+        if (Control* ok = find(IDOK)) press(ok->tmpl->id);
         else command(IDOK, CommandEvent::Clicked);
         return true;
     }
@@ -665,7 +665,7 @@ LRESULT GtkDialog::message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // A command posted from outside: a button's is a press of that button.
         const int id = LOWORD(wParam);
         Control* c = find(id);
-        if (HIWORD(wParam) == kButtonClicked && c && isButton(c->spec->kind)) press(id);
+        if (HIWORD(wParam) == kButtonClicked && c && isButton(c->tmpl->kind)) press(id);
         else if (HIWORD(wParam) == kButtonClicked && !c) command(id, CommandEvent::Clicked);
         return 0;
     }
@@ -688,9 +688,9 @@ void GtkDialog::onClicked(GtkButton* button, gpointer self) {
     Control* c = d->findWidget(GTK_WIDGET(button));
     if (!c || d->quiet_) return;
     // A radio button that a click elsewhere in its group turned off reports nothing.
-    if (c->spec->kind == ControlClass::RadioButton && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)))
+    if (c->tmpl->kind == ControlClass::RadioButton && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)))
         return;
-    d->command(c->spec->id, CommandEvent::Clicked);
+    d->command(c->tmpl->id, CommandEvent::Clicked);
 }
 
 void GtkDialog::onEditChanged(GtkWidget* widget, gpointer self) {
@@ -698,7 +698,7 @@ void GtkDialog::onEditChanged(GtkWidget* widget, gpointer self) {
     for (Control& c : d->controls_)
         if (c.widget == widget || (GTK_IS_TEXT_VIEW(c.widget) &&
                                    gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.widget)) == (gpointer)widget)) {
-            d->command(c.spec->id, CommandEvent::Changed);
+            d->command(c.tmpl->id, CommandEvent::Changed);
             return;
         }
 }
@@ -706,7 +706,7 @@ void GtkDialog::onEditChanged(GtkWidget* widget, gpointer self) {
 void GtkDialog::onComboChanged(GtkComboBox* combo, gpointer self) {
     auto* d = static_cast<GtkDialog*>(self);
     Control* c = d->findWidget(GTK_WIDGET(combo));
-    if (c && !d->quiet_) d->command(c->spec->id, CommandEvent::SelectionChanged);
+    if (c && !d->quiet_) d->command(c->tmpl->id, CommandEvent::SelectionChanged);
 }
 
 void GtkDialog::onSelectionChanged(GtkTreeSelection* selection, gpointer self) {
@@ -714,20 +714,20 @@ void GtkDialog::onSelectionChanged(GtkTreeSelection* selection, gpointer self) {
     Control* c = d->findWidget(GTK_WIDGET(gtk_tree_selection_get_tree_view(selection)));
     if (!c) return;
     // A list view reports every change of its selection, also the program's own.
-    if (c->spec->kind == ControlClass::ListView)
-        d->handler_.onNotify(*d, c->spec->id, NotifyEvent::ItemChanged, d->selection(c->spec->id));
+    if (c->tmpl->kind == ControlClass::ListView)
+        d->handler_.onNotify(*d, c->tmpl->id, NotifyEvent::ItemChanged, d->selection(c->tmpl->id));
     else if (!d->quiet_)
-        d->command(c->spec->id, CommandEvent::SelectionChanged);
+        d->command(c->tmpl->id, CommandEvent::SelectionChanged);
 }
 
 void GtkDialog::onRowActivated(GtkTreeView* view, GtkTreePath* path, GtkTreeViewColumn*, gpointer self) {
     auto* d = static_cast<GtkDialog*>(self);
     Control* c = d->findWidget(GTK_WIDGET(view));
     if (!c) return;
-    if (c->spec->kind == ControlClass::ListView)
-        d->handler_.onNotify(*d, c->spec->id, NotifyEvent::ItemActivated, gtk_tree_path_get_indices(path)[0]);
+    if (c->tmpl->kind == ControlClass::ListView)
+        d->handler_.onNotify(*d, c->tmpl->id, NotifyEvent::ItemActivated, gtk_tree_path_get_indices(path)[0]);
     else
-        d->command(c->spec->id, CommandEvent::DoubleClicked);
+        d->command(c->tmpl->id, CommandEvent::DoubleClicked);
 }
 
 gboolean GtkDialog::onDrawPicture(GtkWidget* widget, cairo_t* cr, gpointer self) {

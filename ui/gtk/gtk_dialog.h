@@ -80,7 +80,7 @@ public:
 
 private:
     struct Control {
-        const ControlTemplate* spec = nullptr;
+        const ControlTemplate* tmpl = nullptr;
         GtkWidget* outer = nullptr;  // what the layout holds
         GtkWidget* widget = nullptr;  // the button, entry, combo, tree view ...
         GtkListStore* store = nullptr;

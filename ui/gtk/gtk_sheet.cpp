@@ -41,15 +41,15 @@ GtkSheet::~GtkSheet() {
 bool GtkSheet::create() {
     if (pages_.empty()) return false;
     for (const Page& p : pages_)
-        if (!p.spec || !p.handler) return false;
+        if (!p.tmpl || !p.handler) return false;
     hwnd_ = createMessageWindow(*this, caption_, nullptr);
     if (!hwnd_) return false;
 
     // The page area takes the largest page; the row's measures are in the first page's units.
-    const BaseUnits units = baseUnitsOf(*pages_.front().spec);
+    const BaseUnits units = baseUnitsOf(*pages_.front().tmpl);
     int width = 0, height = 0;
     for (const Page& p : pages_) {
-        const RECT r = dialogToPixels({0, 0, p.spec->cx, p.spec->cy}, baseUnitsOf(*p.spec));
+        const RECT r = dialogToPixels({0, 0, p.tmpl->cx, p.tmpl->cy}, baseUnitsOf(*p.tmpl));
         width = std::max<int>(width, r.right);
         height = std::max<int>(height, r.bottom);
     }
@@ -79,7 +79,7 @@ bool GtkSheet::create() {
     pageArea_ = gtk_fixed_new();
     gtk_widget_set_size_request(pageArea_, width, height);
     buttonRow_ = gtk_fixed_new();
-    styleDialogContent(buttonRow_, *pages_.front().spec);
+    styleDialogContent(buttonRow_, *pages_.front().tmpl);
     gtk_widget_set_size_request(buttonRow_, width, bh + 2 * margin.bottom);
     for (size_t i = 0; i < 5; ++i) {
         buttons_[i] = gtk_button_new_with_mnemonic(mnemonicLabel(texts_[i]).c_str());
@@ -132,7 +132,7 @@ bool GtkSheet::isWindowShown() { return window_ && gtk_widget_get_visible(window
 GtkDialog* GtkSheet::made(int index) {
     Page& p = pages_[static_cast<size_t>(index)];
     if (p.dialog) return p.dialog.get();
-    auto dialog = std::make_unique<GtkDialog>(*p.spec, *p.handler, this, hwnd_);
+    auto dialog = std::make_unique<GtkDialog>(*p.tmpl, *p.handler, this, hwnd_);
     dialog->setHost(pageArea_);
     if (!dialog->create()) return nullptr;
     p.dialog = std::move(dialog);
@@ -148,7 +148,7 @@ Dialog& GtkSheet::page(int index) {
 
 int GtkSheet::pageIndex(int resourceId) {
     for (size_t i = 0; i < pages_.size(); ++i)
-        if (pages_[i].spec->resourceId == resourceId) return static_cast<int>(i);
+        if (pages_[i].tmpl->resourceId == resourceId) return static_cast<int>(i);
     return -1;
 }
 
@@ -304,8 +304,8 @@ bool GtkSheet::handleKey(const GdkEventKey& key) {
                 return true;
             }
         const int id = page.controlOf(focus);
-        const ControlTemplate* spec = page.dialogTemplate().control(id);
-        if (spec && (spec->kind == ControlClass::PushButton || spec->kind == ControlClass::DefaultButton)) {
+        const ControlTemplate* tmpl = page.dialogTemplate().control(id);
+        if (tmpl && (tmpl->kind == ControlClass::PushButton || tmpl->kind == ControlClass::DefaultButton)) {
             page.press(id);
             return true;
         }

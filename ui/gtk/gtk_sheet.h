@@ -57,7 +57,7 @@ public:
 
 private:
     struct Page {
-        const DialogTemplate* spec = nullptr;
+        const DialogTemplate* tmpl = nullptr;
         PageHandler* handler = nullptr;
         std::unique_ptr<GtkDialog> dialog;
     };

@@ -62,7 +62,7 @@ bool Win32Dialog::dialogMessage(MSG& msg) {
 Sheet* Win32Dialog::sheet() { return sheet_; }
 
 bool Win32Dialog::is(int id, ControlClass kind) const {
-    const ControlTemplate* c = spec(id);
+    const ControlTemplate* c = tmpl(id);
     return c && c->kind == kind && item(id);
 }
 
@@ -110,7 +110,7 @@ INT_PTR Win32Dialog::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
-        const ControlTemplate* c = spec(id);
+        const ControlTemplate* c = tmpl(id);
         if (!lParam) {
             // Not from a control: Enter or Escape without such a button, or a command posted
             // from outside, which presses the button it names.
@@ -228,7 +228,7 @@ void Win32Dialog::setCaption(const std::string& caption) {
 std::string Win32Dialog::caption() { return hwnd_ ? windowText(hwnd_) : template_.caption; }
 
 std::string Win32Dialog::text(int id) {
-    const ControlTemplate* c = spec(id);
+    const ControlTemplate* c = tmpl(id);
     HWND h = item(id);
     if (!c || !h) return "";
     if (c->kind == ControlClass::DropDownList || c->kind == ControlClass::SortedList ||
@@ -238,7 +238,7 @@ std::string Win32Dialog::text(int id) {
 }
 
 void Win32Dialog::setText(int id, const std::string& text) {
-    const ControlTemplate* c = spec(id);
+    const ControlTemplate* c = tmpl(id);
     HWND h = item(id);
     if (!c || !h) return;
     if (c->kind == ControlClass::Edit && c->textLimit > 0 && static_cast<int>(text.size()) > c->textLimit)
@@ -469,7 +469,7 @@ int Win32Dialog::focusedControl() {
     while (f && GetParent(f) && GetParent(f) != hwnd_) f = GetParent(f);
     if (!f || GetParent(f) != hwnd_) return -1;
     const int id = GetDlgCtrlID(f);
-    return spec(id) ? id : -1;
+    return tmpl(id) ? id : -1;
 }
 
 RECT Win32Dialog::controlRect(int id) {
@@ -488,7 +488,7 @@ BaseUnits Win32Dialog::baseUnits() {
 }
 
 void Win32Dialog::press(int id) {
-    const ControlTemplate* c = spec(id);
+    const ControlTemplate* c = tmpl(id);
     HWND h = item(id);
     if (c && h && isButtonKind(c->kind) && IsWindowEnabled(h)) SendMessageA(h, BM_CLICK, 0, 0);
 }

@@ -78,8 +78,8 @@ public:
 
 private:
     // A bitmap as a bottom-up 24-bit DIB for StretchDIBits.
-    const ControlTemplate* spec(int id) const { return template_.control(id); }
-    HWND item(int id) const { return hwnd_ && spec(id) ? GetDlgItem(hwnd_, id) : nullptr; }
+    const ControlTemplate* tmpl(int id) const { return template_.control(id); }
+    HWND item(int id) const { return hwnd_ && tmpl(id) ? GetDlgItem(hwnd_, id) : nullptr; }
     bool is(int id, ControlClass kind) const;
     void command(int id, CommandEvent event);
     INT_PTR init(HWND hwnd);
