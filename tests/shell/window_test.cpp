@@ -221,7 +221,9 @@ TEST_F(WindowTest, DefaultSkinIsShownInTheShapeOfItsMask) {
     // Outside the shape the black root window shows through.
     EXPECT_EQ(screenPixel(leftQuarter, frame.top + 5), 0x000000u);
     EXPECT_EQ(screenPixel(frame.left + 5, midY), 0x000000u);
-    // The title bar's page sits in its pane, inside the shape.
+    // The title bar's page sits in its pane, inside the shape; its pane may paint a moment
+    // after the portal's.
+    waitFor([&] { return screenPixel(rightPortal, frame.top + 10) == 0x0000ff; });
     EXPECT_EQ(screenPixel(rightPortal, frame.top + 10), 0x0000ffu);
 
     // The window carries the program's icon (64 pixels wide) for the desktop's window list.
