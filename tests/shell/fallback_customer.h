@@ -59,9 +59,8 @@ private:
     void run() {
         if (next_ >= steps_.size() || busy_) return;
         const Step& step = steps_[next_];
+        // A sheet is found by its own caption on both toolkits, whichever page it shows.
         HWND window = FindWindowA(nullptr, step.caption.c_str());
-        // A wizard sheet of comctl32 shows its page's title, not its own caption.
-        if (!window && step.pageId) window = sheetWindow();
         if (!window || (step.pageId && activePageId(window) != step.pageId)) {
             shownSince_.reset();
             return;
@@ -75,17 +74,6 @@ private:
         busy_ = true;
         step.act(window);
         busy_ = false;
-    }
-
-    static BOOL CALLBACK findSheet(HWND hwnd, LPARAM found) {
-        if (!ui::findSheet(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    static HWND sheetWindow() {
-        HWND found = nullptr;
-        EnumWindows(&findSheet, reinterpret_cast<LPARAM>(&found));
-        return found;
     }
 
     static inline Customer* current_ = nullptr;
