@@ -54,7 +54,7 @@ bool GtkDialog::create() {
     hwnd_ = createMessageWindow(*this, caption_, parent_);
     if (!hwnd_) return false;
     units_ = baseUnitsOf(template_);
-    content_ = gtk_fixed_new();
+    content_ = templateLayoutNew();
     styleDialogContent(content_, template_);
     const RECT client = dialogToPixels({0, 0, template_.cx, template_.cy}, units_);
     gtk_widget_set_size_request(content_, client.right, client.bottom);
