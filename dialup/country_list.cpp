@@ -61,7 +61,7 @@ void fillCountryCombo(ui::Dialog& dialog, int comboId, int countryId) {
     TapiInfo tapi;
     tapi.EnumTapi();
     dialog.clearItems(comboId);
-    // In the user's collation, as the settings page lists them ("\xc4gypten" after
+    // In the user's collation, as the settings page lists them ("Ägypten" after
     // "Afghanistan"): the drop-down list keeps the order it is given.
     std::vector<const TapiCountry*> sorted;
     for (const TapiCountry& c : tapi.countries) sorted.push_back(&c);
