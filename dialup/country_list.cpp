@@ -61,11 +61,17 @@ void fillCountryCombo(ui::Dialog& dialog, int comboId, int countryId) {
     TapiInfo tapi;
     tapi.EnumTapi();
     dialog.clearItems(comboId);
-    std::string selected;
-    for (const TapiCountry& c : tapi.countries) {
-        dialog.addItem(comboId, c.name);
-        if (static_cast<int>(c.id) == countryId) selected = c.name;
+    // In the user's collation, as the settings page lists them ("Ägypten" after
+    // "Afghanistan"): the drop-down list keeps the order it is given.
+    std::vector<const TapiCountry*> sorted;
+    for (const TapiCountry& c : tapi.countries) sorted.push_back(&c);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TapiCountry* a, const TapiCountry* b) {
+        return lstrcmpiA(a->name.c_str(), b->name.c_str()) < 0;
+    });
+    int selected = -1;
+    for (const TapiCountry* c : sorted) {
+        const int index = dialog.addItem(comboId, c->name);
+        if (static_cast<int>(c->id) == countryId) selected = index;
     }
-    // The list sorts what it is given, so the country is looked up by its name afterwards.
-    dialog.setSelection(comboId, selected.empty() ? -1 : dialog.findItem(comboId, selected));
+    dialog.setSelection(comboId, selected);
 }

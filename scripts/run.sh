@@ -192,6 +192,11 @@ build/linux/bin/regedit /s "$install/demo-update.reg"
 echo "update server: $base_url (serving $served)"
 if [ "$update_demo" = 1 ]; then
   build/linux/bin/rasdial "Lumora Online" "/create:+49 (1805) 5550100" "/device:Simuliertes Modem" >/dev/null || exit 1
+  # The entry stays plain only if the first start applies no signup file: applying one registers
+  # the custom-dial library for the entry too, and the outside dial would wait for a customer.
+  printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\lumora]' '"Installed"="1"' \
+    > "$install/demo-branded.reg"
+  build/linux/bin/regedit /s "$install/demo-branded.reg"
 fi
 program=$install/lumora
 

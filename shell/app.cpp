@@ -174,11 +174,15 @@ bool CLmrApp::InitInstance(const char* commandLine) {
             regWriteString(settings_.registryKey().c_str(), "Installed", "1");
     }
 
+    // The first instance unpacks the pages anew; a later one leaves the folder to the pages the
+    // running instances show, unless the folder is gone (the installation was copied anew while a
+    // browser center ran): then nobody shows them and every dial page would fail to open.
     std::string configArchive = paths_.installDir + "config.dat";
-    if (fileExists(configArchive.c_str()) && counter_.read() == 1) {
+    std::string configDir = paths_.installDir + "config";
+    if (fileExists(configArchive.c_str()) &&
+        (counter_.read() == 1 || GetFileAttributesA(configDir.c_str()) == INVALID_FILE_ATTRIBUTES)) {
         auto archive = s_.archives.archive(configArchive);
         if (archive && archive->openArchive()) {
-            std::string configDir = paths_.installDir + "config";
             deleteDirectoryTree(configDir.c_str());
             if (!archive->extractAll(configDir + "\\")) return false;
         }

@@ -191,14 +191,21 @@ protected:
 // its location and devices; cancelling it ends the run without a dial and without storing.
 TEST_F(DialogFallbackTest, ConfigurationFirstAndCancelEndsWithoutDialling) {
     regWriteString(key_.c_str(), "StartupMode", "0");
-    std::string country, device, areaCode;
+    std::string country, firstCountries, device, areaCode;
     int pages = 0;
+    LONG countryWidth = 0, deviceWidth = 0, templateWidth = 0;
     Customer customer({{kSheet, 135, [&](HWND w) {
                             pages = ui::findSheet(w)->pageCount();
                             ui::Dialog& page = activePage(w);
                             country = page.itemText(1018, page.selection(1018));
+                            firstCountries = page.itemText(1018, 0) + ", " + page.itemText(1018, 1);
                             device = page.itemText(1020, page.selection(1020));
                             areaCode = page.text(1017);
+                            // Both lists are 147 dialog units wide, however long their names.
+                            const RECT c = page.controlRect(1018), d = page.controlRect(1020);
+                            countryWidth = c.right - c.left;
+                            deviceWidth = d.right - d.left;
+                            templateWidth = (147 * page.baseUnits().x + 2) / 4;
                             screenshot("fallback-135-konfiguration");
                             page.press(1025);
                         }}});
@@ -206,8 +213,12 @@ TEST_F(DialogFallbackTest, ConfigurationFirstAndCancelEndsWithoutDialling) {
     EXPECT_EQ(customer.stepsDone(), 1u);
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(country, "Deutschland");
+    // Sorted as the settings page lists them, umlauts with their letters.
+    EXPECT_EQ(firstCountries, "Afghanistan, \xc4gypten");
     EXPECT_EQ(device, kDevice);
     EXPECT_EQ(areaCode, "30");
+    EXPECT_EQ(countryWidth, templateWidth);
+    EXPECT_EQ(deviceWidth, templateWidth);
     EXPECT_EQ(FindWindowA(nullptr, kProgress), nullptr);
     EXPECT_EQ(getConnectedEntries(), "");
     EXPECT_EQ(regReadString(("Software\\Tarnwell\\AutoDial\\" + entry_).c_str(), "Connected",

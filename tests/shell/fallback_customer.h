@@ -31,7 +31,9 @@ inline ui::Dialog& activePage(HWND hwnd) {
 
 // What the customer does, one step after the other, while the run's modal dialogs hold the
 // thread: a thread timer looks for the window of the next step and, once it has been on the
-// screen for a moment (so that it is painted), lets the step act on it.
+// screen for a moment (so that it is painted), lets the step act on it. A step whose window does
+// not come within a minute ends the run's dialogs with a quit message, so that the test fails
+// instead of waiting for ever.
 class Customer {
 public:
     struct Step {
@@ -57,18 +59,24 @@ private:
         if (current_) current_->run();
     }
     void run() {
-        if (next_ >= steps_.size() || busy_) return;
+        if (next_ >= steps_.size() || busy_ || gaveUp_) return;
         const Step& step = steps_[next_];
+        if (!stepSince_) stepSince_ = Clock::now();
+        // A sheet is found by its own caption on both toolkits, whichever page it shows.
         HWND window = FindWindowA(nullptr, step.caption.c_str());
-        // A wizard sheet of comctl32 shows its page's title, not its own caption.
-        if (!window && step.pageId) window = sheetWindow();
         if (!window || (step.pageId && activePageId(window) != step.pageId)) {
             shownSince_.reset();
+            if (Clock::now() - *stepSince_ > std::chrono::seconds(60)) {
+                gaveUp_ = true;
+                seen_.push_back("never shown: " + step.caption);
+                PostQuitMessage(0);
+            }
             return;
         }
         if (!shownSince_) shownSince_ = Clock::now();
         if (Clock::now() - *shownSince_ < std::chrono::milliseconds(400)) return;
         shownSince_.reset();
+        stepSince_.reset();
         seen_.push_back(step.caption + (step.pageId ? " " + std::to_string(step.pageId) : ""));
         ++next_;
         // A step may open a modal dialog of its own; the timer must not act meanwhile.
@@ -77,23 +85,14 @@ private:
         busy_ = false;
     }
 
-    static BOOL CALLBACK findSheet(HWND hwnd, LPARAM found) {
-        if (!ui::findSheet(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    static HWND sheetWindow() {
-        HWND found = nullptr;
-        EnumWindows(&findSheet, reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-
     static inline Customer* current_ = nullptr;
     std::vector<Step> steps_;
     size_t next_ = 0;
     bool busy_ = false;
+    bool gaveUp_ = false;
     UINT_PTR timer_ = 0;
     std::optional<Clock::time_point> shownSince_;
+    std::optional<Clock::time_point> stepSince_;
     std::vector<std::string> seen_;
 };
 

@@ -120,3 +120,31 @@ TEST(Program, OnlyTheLastProcessStartsTheReplacements) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(waitForProbeCalls(folder, 2), expected);
 }
+
+TEST(Program, ALaterInstanceRestoresAConfigFolderThatWasRemoved) {
+    // An installation copied anew while a browser center of it runs: the packed status pages
+    // are there, their folder is gone, and this process counts as the running browser center.
+    std::string folder = lumora_test::scratchDir();
+    std::string program = installProgram(folder);
+    if (program.empty()) GTEST_SKIP() << "this build has no browser center program";
+    fs::copy_file(lumora_test::binaryDir() + "config.dat", folder + "config.dat");
+    InstanceCounter other("lumora");
+    ASSERT_EQ(other.attach(), 1);
+    // A machine whose browser control is too old for the pages: a later instance of the dialog
+    // fallback ends at once, without a dialog, once the pages have been dealt with.
+    const char* ieKey = "SOFTWARE\\Microsoft\\Internet Explorer";
+    const char* iePaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
+    regWriteString(iePaths, "Path", "C:\\Programme\\Internet Explorer;", HKEY_LOCAL_MACHINE);
+    regWriteString(ieKey, "Version", "4.71.1712.6", HKEY_LOCAL_MACHINE);
+
+    EXPECT_EQ(runLumora(program, ""), 0u);
+    EXPECT_TRUE(fs::exists(folder + "config/dial.htm"));
+
+    // A folder that is there belongs to the running instance's pages: a later one keeps it.
+    fs::remove(folder + "config/dial.htm");
+    EXPECT_EQ(runLumora(program, ""), 0u);
+    EXPECT_FALSE(fs::exists(folder + "config/dial.htm"));
+    EXPECT_EQ(other.release(), 0);
+    regDeleteValue(ieKey, "Version", HKEY_LOCAL_MACHINE);
+    regDeleteValue(iePaths, "Path", HKEY_LOCAL_MACHINE);
+}

@@ -58,6 +58,9 @@ inline const ui::DialogTemplate& everyControl() {
             {70, ControlClass::ProgressBar, "", {7, 88, 100, 8}},
             {80, ControlClass::PushButton, "&Optionen", {7, 112, 50, 14}},
             {90, ControlClass::Picture, "", {60, 100, 40, 26}},
+            {-1, ControlClass::StaticText,
+             "Ein Hinweis, l\xe4nger als eine Zeile seines Rechtecks, wird darin umbrochen.",
+             {114, 108, 99, 18}},
             {IDOK, ControlClass::DefaultButton, "OK", {109, 129, 50, 14}},
             {IDCANCEL, ControlClass::PushButton, "Abbrechen", {163, 129, 50, 14}},
         }};

@@ -37,6 +37,10 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     block.m_Pages.prufe.m_Title = "Pr\xfc" "fung";
     block.m_Pages.prufe.m_Order = 1;
     block.m_Pages.prufe.m_CheckHelper = {"cm_32.exe -steps 0", SW_SHOW, 0};
+    // Longer than a line of the page: it wraps, and the sheet keeps its size.
+    block.m_Pages.prufe.m_Texts[1] =
+        "Dabei wird nach einem angeschlossenen Modem und nach ISDN-Karten gesucht, an jedem "
+        "Anschluss des Computers der Reihe nach.";
     block.m_Pages.member.m_Order = 2;
     block.m_Pages.welcome.m_Order = 3;
     const std::string work = lumora_test::scratchDir();
@@ -53,6 +57,7 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     using ui::WizardButton;
     // Resumed at index 1: no way back before it; Next, no Finish.
     ASSERT_EQ(sheet.activePage(), 1);
+    const RECT resumed = sheet.windowRect();
     EXPECT_FALSE(sheet.isButtonShown(WizardButton::Back));
     EXPECT_TRUE(sheet.isButtonShown(WizardButton::Next));
     EXPECT_FALSE(sheet.isButtonShown(WizardButton::Finish));
@@ -73,6 +78,9 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     pumpFor(300);
     ASSERT_EQ(sheet.activePage(), 0);
     EXPECT_EQ(sheet.caption(), "Pr\xfc" "fung") << "the check page's title";
+    const RECT checking = sheet.windowRect();
+    EXPECT_EQ(checking.right - checking.left, resumed.right - resumed.left) << "one size for every page";
+    EXPECT_EQ(checking.bottom - checking.top, resumed.bottom - resumed.top);
     const WizardMessages& m = wizardMessages();
     for (int i = 0; i < 60; ++i) PostMessageA(sheet.hwnd(), m.triggerProgress, 0, 0);
     PostMessageA(sheet.hwnd(), m.closeReboot, 0, 0);

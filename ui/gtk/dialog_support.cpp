@@ -34,7 +34,35 @@ std::string cssFontFamily(const std::string& name) {
     return quoted + "\"";
 }
 
+struct TemplateLayout {
+    GtkFixed parent;
+};
+struct TemplateLayoutClass {
+    GtkFixedClass parent;
+};
+G_DEFINE_TYPE(TemplateLayout, template_layout, GTK_TYPE_FIXED)
+
+void templateLayoutWidth(GtkWidget* widget, gint* minimum, gint* natural) {
+    GTK_WIDGET_CLASS(template_layout_parent_class)->get_preferred_width(widget, minimum, natural);
+    *natural = *minimum;
+}
+
+void templateLayoutHeight(GtkWidget* widget, gint* minimum, gint* natural) {
+    GTK_WIDGET_CLASS(template_layout_parent_class)->get_preferred_height(widget, minimum, natural);
+    *natural = *minimum;
+}
+
+void template_layout_class_init(TemplateLayoutClass* layoutClass) {
+    GtkWidgetClass* widgetClass = GTK_WIDGET_CLASS(layoutClass);
+    widgetClass->get_preferred_width = templateLayoutWidth;
+    widgetClass->get_preferred_height = templateLayoutHeight;
+}
+
+void template_layout_init(TemplateLayout*) {}
+
 }  // namespace
+
+GtkWidget* templateLayoutNew() { return GTK_WIDGET(g_object_new(template_layout_get_type(), nullptr)); }
 
 HWND createMessageWindow(MessageTarget& target, const std::string& caption, HWND parent) {
     if (!registerClass()) return nullptr;

@@ -32,6 +32,12 @@ void destroyMessageWindow(HWND hwnd);
 // posted again for the loop outside), answering false.
 bool runModalLoop(const std::function<bool()>& ended);
 
+// A fixed layout for a dialog's or page's controls that asks for no more than its minimum size:
+// a control's wish for more room (a wrapping label's whole text on one line, a drop-down list's
+// longest item) must not grow the window past its template, as the control gets only its
+// rectangle anyway.
+GtkWidget* templateLayoutNew();
+
 // The base units of a template's font on this screen.
 BaseUnits baseUnitsOf(const DialogTemplate& dialog);
 // Applies the template's font to a dialog's content and the compact control style that lets

@@ -54,7 +54,7 @@ bool GtkDialog::create() {
     hwnd_ = createMessageWindow(*this, caption_, parent_);
     if (!hwnd_) return false;
     units_ = baseUnitsOf(template_);
-    content_ = gtk_fixed_new();
+    content_ = templateLayoutNew();
     styleDialogContent(content_, template_);
     const RECT client = dialogToPixels({0, 0, template_.cx, template_.cy}, units_);
     gtk_widget_set_size_request(content_, client.right, client.bottom);
@@ -179,6 +179,12 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         return c.widget;
     case ControlClass::DropDownList: {
         c.widget = gtk_combo_box_text_new();
+        // A long item ends in an ellipsis: the list keeps the width of its rectangle, where a
+        // combo box of its own would grow to its longest item.
+        GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(c.widget));
+        for (GList* cell = cells; cell; cell = cell->next)
+            g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+        g_list_free(cells);
         g_signal_connect(c.widget, "changed", G_CALLBACK(onComboChanged), this);
         return c.widget;
     }

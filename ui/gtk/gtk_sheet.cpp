@@ -76,9 +76,9 @@ bool GtkSheet::create() {
         g_object_unref(icon);
     }
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    pageArea_ = gtk_fixed_new();
+    pageArea_ = templateLayoutNew();
     gtk_widget_set_size_request(pageArea_, width, height);
-    buttonRow_ = gtk_fixed_new();
+    buttonRow_ = templateLayoutNew();
     styleDialogContent(buttonRow_, *pages_.front().tmpl);
     gtk_widget_set_size_request(buttonRow_, width, bh + 2 * margin.bottom);
     for (size_t i = 0; i < 5; ++i) {

@@ -1,6 +1,7 @@
 // The wizard sheet on Win32: comctl32's property sheet in wizard mode. The pages answer its
 // notifications (win32_dialog.cpp); here are the sheet's buttons, its ending, and its window's
-// subclass that forwards registered messages to the active page.
+// subclass that forwards registered messages to the active page and keeps the sheet's caption in
+// the title bar (comctl32 titles a wizard with each page's own caption as it shows the page).
 #include "win32_sheet.h"
 
 #include <commctrl.h>
@@ -140,6 +141,7 @@ void Win32Sheet::attach(HWND sheetWindow) {
     hwnd_ = sheetWindow;
     sheetProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Sheet::sheetProc)));
+    SetWindowTextA(hwnd_, template_.caption.c_str());
     for (size_t i = 0; i < 5; ++i)
         if (!template_.buttonTexts[i].empty())
             SetWindowTextA(GetDlgItem(hwnd_, kButtonIds[i]), template_.buttonTexts[i].c_str());
@@ -176,6 +178,9 @@ bool Win32Sheet::isWindowShown() { return hwnd_ && IsWindowVisible(hwnd_); }
 LRESULT CALLBACK Win32Sheet::sheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Win32Sheet* self = ofWindow(hwnd);
     if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_SETTEXT)
+        return CallWindowProcA(self->sheetProc_, hwnd, msg, wParam,
+                               reinterpret_cast<LPARAM>(self->template_.caption.c_str()));
     if (msg == WM_TIMER && self->handler_) {
         self->handler_->onTimer(*self, wParam);
         return 0;
