@@ -2,8 +2,8 @@
 // document-complete of its portal, against a bare WebKitGTK window loading the same page in the
 // same run, and the memory (PSS of all processes) of one window with its five panes against the
 // bare window's. Runs on an Xvfb display of its own, alternating the two programs. The window's
-// show pause (a second in which the panes draw) holds no page back, so the start-up includes it
-// only where the portal is not complete before it ends.
+// show pause (a second in which its panes draw and load their pages) holds no page back, so
+// nothing is subtracted from the start-up.
 //
 //   window_startup_bench [runs]      (programs are taken from the folder of the benchmark)
 #include <dirent.h>
