@@ -196,8 +196,9 @@ void CLmrDlg::show() {
     m_Ui->processPending();
     std::string version =
         regReadString("SOFTWARE\\Microsoft\\Internet Explorer", "Version", "", HKEY_LOCAL_MACHINE);
-    // The older browser control needs longer before its panes have drawn.
-    Sleep(version.find("4.7") != std::string::npos ? 3000 : 1000);
+    // The older browser control needs longer before its panes have drawn. The panes go on
+    // drawing and loading their pages meanwhile.
+    m_Ui->pause(version.find("4.7") != std::string::npos ? 3000 : 1000);
 }
 
 void CLmrDlg::makeTopmost() { m_Ui->setTopmost(); }

@@ -1,19 +1,9 @@
 // The browser center program: one application object per process.
 #include <windows.h>
 
-#include "app.h"
-#include "dial_services.h"
-#include "dialog_fallback.h"
-#include "dialup_parts.h"
-#include "lmr_windows.h"
-#include "packed_archives.h"
+#include "program.h"
 #include "resource.h"
-#include "signup_parts.h"
-#include "skins.h"
-#include "status_pages.h"
 #include "string_resources.h"
-#include "toolkit.h"
-#include "win32_framework.h"
 
 int main() {
     AppPaths paths = AppPaths::ofModule();
@@ -26,24 +16,6 @@ int main() {
                     loadResourceString(IDS_PRODUCT_TITLE).c_str(), MB_OK | MB_ICONHAND);
         return 1;
     }
-    Win32Framework framework;
-    PackedArchiveFiles archives;
-    CSkinStore skins(paths.installDir, archives);
-    std::unique_ptr<ui::Toolkit> toolkit = ui::makeToolkit();
-    DialServices dialServices(paths);
-    CLmrWindows windows(*toolkit, skins, dialServices);
-    ConfigStatusPages statusPages;
-    DialupRas ras;
-    MonitoredConnection connection;
-    SignupParts signup(dialServices);
-    CDialogFallback dialogFallback(framework, dialServices, signup, signup);
-    AppServices services{framework, skins,    windows,  statusPages, ras,     connection, dialServices,
-                         dialogFallback, signup, archives, signup,     signup,  connection};
-
-    CLmrApp app(paths, services);
-    windows.attach(app);
-    connection.attach(app);
-    dialogFallback.attach(app);
-    signup.attach(app);
-    return app.run(GetCommandLineA());
+    LumoraProgram program(paths);
+    return program.app().run(GetCommandLineA());
 }

@@ -127,6 +127,9 @@ public:
     virtual void focusPane(PaneId pane) = 0;
     // Dispatches the toolkit's pending events.
     virtual void processPending() = 0;
+    // Waits for the time given while the toolkit goes on: the panes draw and their pages load.
+    // The program's window messages (timers, posted commands, closing) wait until it is over.
+    virtual void pause(unsigned milliseconds) = 0;
 
     // The location bar.
     virtual void setLocationList(const std::vector<std::string>& urls) = 0;

@@ -755,6 +755,14 @@ void GtkSkinnedWindow::processPending() {
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
+// Only the toolkit's own sources run: the program's window messages are taken from its queue by
+// its message loop alone.
+void GtkSkinnedWindow::pause(unsigned milliseconds) {
+    bool over = false;
+    g_timeout_add(milliseconds, giveUp, &over);
+    while (!over) g_main_context_iteration(nullptr, TRUE);
+}
+
 void GtkSkinnedWindow::setLocationList(const std::vector<std::string>& urls) {
     updatingLocation_ = true;
     GtkWidget* entry = gtk_bin_get_child(GTK_BIN(location_));

@@ -68,6 +68,7 @@ public:
     void focus() override;
     void focusPane(PaneId pane) override;
     void processPending() override;
+    void pause(unsigned milliseconds) override;
 
     void setLocationList(const std::vector<std::string>& urls) override;
     void setLocationText(const std::string& text) override;
