@@ -116,7 +116,7 @@ void addDialDevice(const char* name, const char* type) {
     RegCloseKey(key);
 }
 
-struct DevicePages : ::testing::Test {
+struct WizardDevicePages : ::testing::Test {
     lumora_test::XvfbServer display;
     std::string work;
     COrvaneApp app;
@@ -143,7 +143,7 @@ struct DevicePages : ::testing::Test {
     }
 };
 
-TEST_F(DevicePages, EachRowOfTheDeviceListShowsTheTelephonyIconOfItsDevice) {
+TEST_F(WizardDevicePages, EachRowOfTheDeviceListShowsTheTelephonyIconOfItsDevice) {
     addDialDevice("ISDN-Karte PCI", "isdn");
     addDialDevice("Testmodem 56k", "modem");
     ui::Sheet* sheet = start("2");
@@ -185,7 +185,7 @@ TEST_F(DevicePages, EachRowOfTheDeviceListShowsTheTelephonyIconOfItsDevice) {
     EXPECT_NE(found[0].y, found[1].y) << "the modem's and the ISDN card's icons look different";
 }
 
-TEST_F(DevicePages, TheRepeatSearchsBarStepsOnTheScreenWhileThePortsAreStillProbed) {
+TEST_F(WizardDevicePages, TheRepeatSearchsBarStepsOnTheScreenWhileThePortsAreStillProbed) {
     // COM1's modem never answers: the search waits there for the port's time-outs, after its first
     // step. COM3's modem answers, and the standard modem is prepared for it.
     ModemSim silent(1, "silent");
