@@ -85,9 +85,10 @@ public:
     virtual int selection(int id) = 0;  // -1 for none
     virtual void setSelection(int id, int index) = 0;  // -1 clears it
     // List views: a report column (`width` in pixels, -1 fills the rest of the list's width) and
-    // the small icons (16x16) items refer to.
+    // the small icons items refer to, from icon handles (drawn at 16x16; the list keeps its own
+    // copies, so shared icons stay with their owner). A null handle is an empty place.
     virtual void addColumn(int id, const std::string& title, int width) = 0;
-    virtual void setSmallIcons(int id, const std::vector<Bitmap>& icons) = 0;
+    virtual void setSmallIcons(int id, const std::vector<HICON>& icons) = 0;
 
     virtual void setProgressRange(int id, int low, int high) = 0;
     virtual void setProgress(int id, int position) = 0;  // clamped to the range

@@ -86,6 +86,9 @@ public:
     // Hides or shows the whole window; it keeps its page and state meanwhile.
     virtual void showWindow(bool visible) = 0;
     virtual bool isWindowShown() = 0;
+    // Takes the window's input away (clicks, keys, its close box) or gives it back; meanwhile it
+    // stays on show as it is and goes on drawing what its pages change.
+    virtual void enableWindow(bool enabled) = 0;
 
     virtual int pageCount() = 0;
     virtual Dialog& page(int index) = 0;

@@ -4,11 +4,13 @@
 #include "device_search.h"
 #include "orvane_app.h"
 #include "pages.h"
+#include "telephony_binding.h"
 #include "telephony_location.h"
 #include "trace.h"
 #include "user_choice.h"
 #include "wizard_data.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -40,44 +42,19 @@ std::string format(const std::string& pattern, DWORD port, const std::string& te
     return out;
 }
 
-// Lets the page repaint while a search blocks the thread: paint and timers only, so that no click
-// reaches the wizard meanwhile.
-void repaintPending() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
-    while (PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageA(&message);
-}
-
-// The list's small icons: a modem (a box with lights) and an ISDN adapter (a card with a plug).
-std::vector<ui::Bitmap> deviceIcons() {
-    auto icon = [](bool isdn) {
-        ui::Bitmap b;
-        b.width = b.height = 16;
-        b.rgb.assign(16 * 16 * 3, 0xFF);
-        auto put = [&](int x, int y, std::uint32_t colour) {
-            std::uint8_t* p = &b.rgb[static_cast<size_t>((y * 16 + x) * 3)];
-            p[0] = static_cast<std::uint8_t>(colour >> 16);
-            p[1] = static_cast<std::uint8_t>(colour >> 8);
-            p[2] = static_cast<std::uint8_t>(colour);
-        };
-        const int top = isdn ? 3 : 6;
-        for (int y = top; y < 13; ++y)
-            for (int x = 1; x < 15; ++x) put(x, y, y == top || y == 12 || x == 1 || x == 14 ? 0x000000 : isdn ? 0x2E7D32 : 0xC0C0C0);
-        if (isdn)
-            for (int y = 13; y < 16; ++y)
-                for (int x = 4; x < 12; x += 2) put(x, y, 0xD4AF37);
-        else
-            for (int x = 3; x < 12; x += 3) put(x, 9, x == 3 ? 0x00C000 : 0xC00000);
-        return b;
-    };
-    return {icon(false), icon(true)};
-}
+// The repeat search's thread to its page: one step per port, then the end.
+constexpr UINT kSearchStep = WM_APP + 20;
+constexpr UINT kSearchEnded = WM_APP + 21;
 
 }  // namespace
 
 CGeratStp::CGeratStp(COrvaneApp& app, const CGeratRecord& record)
     : OvDialog(app, 133, {2, 3, 0, false, false, 0, false, true, 1}), m_Record(record) {
     setRecord(record.m_Order, record.m_Title, record.m_Side);
+}
+
+CGeratStp::~CGeratStp() {
+    if (m_Search.joinable()) m_Search.join();
 }
 
 void CGeratStp::findIsdnDevice() {
@@ -117,29 +94,52 @@ bool CGeratStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
 
 bool CGeratStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent event) {
     if (id != IDC_REPEAT || event != ui::CommandEvent::Clicked || !page.sheet()) return false;
+    if (m_Search.joinable()) return true;
     ui::Sheet& sheet = *page.sheet();
-    CUserChoice& choice = theUserChoice;
     for (ui::WizardButton button : {ui::WizardButton::Back, ui::WizardButton::Next, ui::WizardButton::Cancel})
         sheet.enableButton(button, false);
+    sheet.enableWindow(false);
     page.show(IDC_REPEAT, false);
     page.setProgressRange(IDC_PROGRESS, 0, 3);
     page.setProgress(IDC_PROGRESS, 0);
     page.show(IDC_PROGRESS, true);
-    repaintPending();
-    const std::string friendly = standardModemName();
-    const ModemSearchResult found = repeatModemSearch(m_App.dialDevices(), [&](int) {
-        page.setProgress(IDC_PROGRESS, page.progress(IDC_PROGRESS) + 1);
-        repaintPending();
-    }, friendly.c_str());
-    choice.m_ComPort = static_cast<DWORD>(found.port);
-    if (found.port) choice.m_StdModemName = friendly;
+    // The search waits seconds for the ports' answers and the registry script, so it runs on a
+    // thread of its own while this one goes on drawing: the bar as it steps, the disabled buttons,
+    // the window when it is uncovered. The thread touches no control; its steps and its end come
+    // back as messages to the page, in the order it sent them. The window takes no input
+    // meanwhile, so nothing else on this thread uses the dial devices before the end.
+    m_SearchModemName = standardModemName();
+    const HWND target = page.hwnd();
+    m_Search = std::thread([this, target] {
+        m_Found = repeatModemSearch(m_App.dialDevices(), [target](int port) {
+            PostMessageA(target, kSearchStep, static_cast<WPARAM>(port), 0);
+        }, m_SearchModemName.c_str());
+        PostMessageA(target, kSearchEnded, 0, 0);
+    });
+    return true;
+}
+
+bool CGeratStp::pageMessage(ui::Dialog& page, UINT message, WPARAM, LPARAM) {
+    if (message == kSearchStep) page.setProgress(IDC_PROGRESS, page.progress(IDC_PROGRESS) + 1);
+    else if (message == kSearchEnded) searchEnded(page);
+    else return false;
+    return true;
+}
+
+void CGeratStp::searchEnded(ui::Dialog& page) {
+    if (!m_Search.joinable() || !page.sheet()) return;
+    m_Search.join();
+    ui::Sheet& sheet = *page.sheet();
+    CUserChoice& choice = theUserChoice;
+    choice.m_ComPort = static_cast<DWORD>(m_Found.port);
+    if (m_Found.port) choice.m_StdModemName = m_SearchModemName;
     else choice.m_DialDevice.clear();
-    traceLine("device search: port %d, command \"%s\"\n", found.port, found.acceptedCommand.c_str());
+    traceLine("device search: port %d, command \"%s\"\n", m_Found.port, m_Found.acceptedCommand.c_str());
     for (ui::WizardButton button : {ui::WizardButton::Next, ui::WizardButton::Cancel})
         sheet.enableButton(button, true);
+    sheet.enableWindow(true);
     activate(sheet, page);
     page.show(IDC_REPEAT, true);
-    return true;
 }
 
 int CGeratStp::next(ui::Sheet&, ui::Dialog& page) {
@@ -182,7 +182,6 @@ bool CGeratFaulStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     if (!m_Filled) {
         m_Filled = true;
         page.addColumn(IDC_LIST, "", -1);
-        page.setSmallIcons(IDC_LIST, deviceIcons());
     }
     fill(page);
     page.enable(IDC_MODEM_WIZARD, !(m_App.windowsNt() || theUserChoice.readOs() == "NT"));
@@ -192,18 +191,33 @@ bool CGeratFaulStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     return true;
 }
 
-// The list follows the dial-up engine's devices as they are now, each with its kind's icon.
+// The list follows the dial-up engine's devices as they are now, each with the icon the telephony
+// library gives its line device (the same place in the same list of devices). A device without
+// one (no library, or a library that draws none) is listed without an icon.
 void CGeratFaulStp::fill(ui::Dialog& page) {
     closeDialEngineWindow();
     CDialDevices& devices = m_App.dialDevices();
     if (!devices.isBound()) devices.bind();
     devices.rebuild();
+    std::vector<HICON> icons;  // each icon once: devices of a kind share theirs
+    std::vector<int> iconOf;
+    for (size_t i = 0; i < devices.names().size(); ++i) {
+        HICON icon = nullptr;
+        if (callGetIcon(static_cast<DWORD>(i), &icon) != 0 || !icon) {
+            iconOf.push_back(-1);
+            continue;
+        }
+        const auto known = std::find(icons.begin(), icons.end(), icon);
+        iconOf.push_back(static_cast<int>(known - icons.begin()));
+        if (known == icons.end()) icons.push_back(icon);
+    }
+    page.setSmallIcons(IDC_LIST, icons);
     page.clearItems(IDC_LIST);
-    for (const std::string& name : devices.names())
-        page.addItem(IDC_LIST, name, devices.isIsdnDevice(name.c_str()) ? 1 : 0);
+    for (size_t i = 0; i < devices.names().size(); ++i) page.addItem(IDC_LIST, devices.names()[i], iconOf[i]);
     const int chosen = page.findItem(IDC_LIST, theUserChoice.m_DialDevice);
     if (chosen >= 0) page.setSelection(IDC_LIST, chosen);
-    traceLine("device list: %zu devices\n", devices.names().size());
+    traceLine("device list: %zu devices, %zu with a telephony icon\n", devices.names().size(),
+              static_cast<size_t>(std::count_if(iconOf.begin(), iconOf.end(), [](int i) { return i >= 0; })));
 }
 
 void CGeratFaulStp::choose(ui::Dialog& page) {

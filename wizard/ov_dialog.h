@@ -49,6 +49,8 @@ protected:
     virtual void triggerProgress(ui::Dialog&) {}
     virtual void triggerBitmap(ui::Dialog&, WPARAM) {}
     virtual void closeProgress(ui::Dialog&) {}
+    // The page's own messages (WM_APP and above) to its window; true when handled.
+    virtual bool pageMessage(ui::Dialog&, UINT /*message*/, WPARAM, LPARAM) { return false; }
 
     COrvaneApp& m_App;
     DWORD m_Order = 0;

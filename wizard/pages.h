@@ -3,9 +3,13 @@
 // user's choices (port, ISDN device, browser versions) before the pages read them.
 #pragma once
 
+#include "device_search.h"
 #include "ov_dialog.h"
 #include "page_records.h"
 #include "phonebook_files.h"
+
+#include <string>
+#include <thread>
 
 class CPrufeStp : public OvDialog {
 public:
@@ -27,15 +31,21 @@ private:
 class CGeratStp : public OvDialog {
 public:
     CGeratStp(COrvaneApp& app, const CGeratRecord& record);
+    ~CGeratStp() override;
 protected:
     bool activate(ui::Sheet& sheet, ui::Dialog& page) override;
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
     void back(ui::Sheet& sheet, ui::Dialog& page) override;
-    // The repeat search button.
+    // The repeat search button; the search's steps and its end.
     bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+    bool pageMessage(ui::Dialog& page, UINT message, WPARAM wParam, LPARAM lParam) override;
 private:
     void findIsdnDevice();
+    void searchEnded(ui::Dialog& page);
     const CGeratRecord& m_Record;
+    std::thread m_Search;
+    std::string m_SearchModemName;  // the standard modem's name the search prepares
+    ModemSearchResult m_Found;      // written by the search's thread, read once it is joined
 };
 
 class CGeratFaulStp : public OvDialog {

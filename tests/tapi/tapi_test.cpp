@@ -1,9 +1,12 @@
 // tapi32 on Linux: the country list (German names from iso-codes, calling codes from
-// libphonenumber), the dialling locations of the registry with the buffer protocol, and the
-// application handles.
+// libphonenumber), the dialling locations of the registry with the buffer protocol, the
+// application handles and the line devices' icons.
 #include <windows.h>
 
+#include <ras.h>
 #include <tapi.h>
+
+#include "icons.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +173,60 @@ TEST(TapiLines, ApplicationHandlesAndProviders) {
         *reinterpret_cast<const LINEPROVIDERENTRY*>(buffer.data() + list->dwProviderListOffset);
     EXPECT_EQ(textAt(buffer, provider.dwProviderFilenameOffset, provider.dwProviderFilenameSize),
               "unimdm.tsp");
+}
+
+// A line device's id is its place among the remote-access devices; its icon shows its kind.
+TEST(TapiLines, EachLineDevicesIconShowsItsKindAndIsShared) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (const char* device : {"Karte=isdn", "Modem 56k=modem", "Tunnel=vpn"}) {
+        const std::string text = device;
+        const std::string type = text.substr(text.find('=') + 1);
+        RegSetValueExA(key, text.substr(0, text.find('=')).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(type.c_str()), static_cast<DWORD>(type.size() + 1));
+    }
+    RegCloseKey(key);
+    RASDEVINFOA devices[4] = {};
+    devices[0].dwSize = sizeof devices[0];
+    DWORD size = sizeof devices, count = 0;
+    ASSERT_EQ(RasEnumDevicesA(devices, &size, &count), 0u);
+    ASSERT_EQ(count, 3u);
+
+    HICON modem = nullptr, isdn = nullptr, other = nullptr;
+    for (DWORD id = 0; id < count; ++id) {
+        HICON icon = nullptr;
+        ASSERT_EQ(lineGetIcon(id, nullptr, &icon), 0) << id;
+        const std::string type = devices[id].szDeviceType;
+        (type == "modem" ? modem : type == "isdn" ? isdn : other) = icon;
+        HICON again = nullptr;
+        EXPECT_EQ(lineGetIcon(id, "TAPI/Line", &again), 0);
+        EXPECT_EQ(again, icon) << "one shared icon a kind";
+    }
+    ASSERT_TRUE(modem && isdn && other);
+    EXPECT_NE(modem, isdn);
+    EXPECT_NE(isdn, other);
+    EXPECT_NE(modem, other);
+    // The large icon, with a transparent background around an opaque picture, different for
+    // each kind.
+    winapi::IconImage modemImage, isdnImage;
+    ASSERT_TRUE(winapi::iconImage(modem, modemImage));
+    ASSERT_TRUE(winapi::iconImage(isdn, isdnImage));
+    EXPECT_EQ(modemImage.width, 32);
+    EXPECT_EQ(modemImage.height, 32);
+    EXPECT_EQ(modemImage.argb.front() >> 24, 0u);
+    size_t opaque = 0;
+    for (std::uint32_t pixel : modemImage.argb) opaque += pixel >> 24 == 0xFF;
+    EXPECT_GT(opaque, modemImage.argb.size() / 4);
+    EXPECT_NE(modemImage.argb, isdnImage.argb);
+    EXPECT_FALSE(winapi::iconImage(reinterpret_cast<HICON>(static_cast<uintptr_t>(0x12344)), modemImage));
+
+    HICON icon = nullptr;
+    EXPECT_EQ(static_cast<DWORD>(lineGetIcon(count, nullptr, &icon)), LINEERR_BADDEVICEID);
+    EXPECT_EQ(static_cast<DWORD>(lineGetIcon(0, "comm/datamodem", &icon)), LINEERR_INVALDEVICECLASS);
+    EXPECT_EQ(static_cast<DWORD>(lineGetIcon(0, nullptr, nullptr)), LINEERR_INVALPOINTER);
+    EXPECT_EQ(icon, nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The Win32 dialogs as Windows itself sees them (under Wine): the controls of a template are the
 // system's, found with GetDlgItem at the rectangles Windows maps their dialog units to, pressed with
-// BM_CLICK; a bitmap's palette colours are on the screen.
+// BM_CLICK; a bitmap's palette colours and a list view's icons are on the screen.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "dialog_support.h"
+
+#include <commctrl.h>
 
 using dialog_test::pumpUntil;
 using dialog_test::settle;
@@ -77,6 +79,47 @@ TEST(Win32Dialogs, ControlsAreTheSystemsAtTheRectanglesWindowsMapsTheirDialogUni
     d->end(IDCANCEL);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(d->hwnd(), nullptr);
+}
+
+// The list view's small icons are the system's image list made from the icons given: an icon
+// shows in its row, a null handle keeps its place empty (the row's background).
+TEST(Win32Dialogs, AListViewsSmallIconsAreTheIconsGivenAndANullOneAnEmptyPlace) {
+    ASSERT_TRUE(ui::startDialogs());
+    Quiet quiet;
+    const ui::DialogTemplate t{110, "Ger\xe4te", 200, 100, "MS Sans Serif", 8,
+                               {{60, ui::ControlClass::ListView, "", {7, 7, 186, 86}}}};
+    auto d = ui::createModeless(t, quiet);
+    ASSERT_TRUE(d);
+    // A large icon, red and opaque all over, as a provider's icon is 32 x 32.
+    const std::vector<DWORD> red(32 * 32, 0xFFE01010);
+    const std::vector<BYTE> opaque(32 * 32 / 8, 0);
+    HICON icon = CreateIcon(GetModuleHandleA(nullptr), 32, 32, 1, 32, opaque.data(),
+                            reinterpret_cast<const BYTE*>(red.data()));
+    ASSERT_TRUE(icon);
+    d->addColumn(60, "Ger\xe4t", -1);
+    d->setSmallIcons(60, {icon, nullptr});
+    d->addItem(60, "Modem", 0);
+    d->addItem(60, "Ohne Symbol", 1);
+    DestroyIcon(icon);  // the list keeps its own copy
+    settle();
+
+    HWND list = GetDlgItem(d->hwnd(), 60);
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_TRUE(images);
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    HDC dc = GetDC(list);
+    std::vector<COLORREF> centres;
+    for (int row = 0; row < 2; ++row) {
+        RECT r{};
+        r.left = LVIR_ICON;
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        centres.push_back(GetPixel(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
+    const COLORREF background = static_cast<COLORREF>(SendMessageA(list, LVM_GETBKCOLOR, 0, 0));
+    ReleaseDC(list, dc);
+    EXPECT_EQ(centres[0], RGB(0xE0, 0x10, 0x10));
+    EXPECT_EQ(centres[1], background == CLR_NONE ? GetSysColor(COLOR_WINDOW) : background);
+    d->end(IDCANCEL);
 }
 
 // Types into the edit and presses the check box and OK as another program would: through the

@@ -102,6 +102,18 @@ int waitWizard(pid_t pid, int seconds) {
     return -1;
 }
 
+void pumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+}
+
 void writeConfigFile(const ConfigBlock& block, const std::string& path) {
     const std::vector<BYTE> bytes = ::writeConfigFile(block);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -38,6 +38,9 @@ void pressKey(const char* key);
 // The wizard's exit code, -1 when it did not end within about `seconds`.
 int waitWizard(pid_t pid, int seconds = 30);
 
+// Runs this thread's messages for `ms` milliseconds, as the wizard's own loop does.
+void pumpMessages(DWORD ms);
+
 // Writes `block` as a configuration file.
 void writeConfigFile(const ConfigBlock& block, const std::string& path);
 

@@ -14,19 +14,6 @@ using namespace wizard_test;
 
 namespace {
 
-void pumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (ui::isDialogMessage(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
-
 TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     lumora_test::XvfbServer display;
     if (!display.start()) GTEST_SKIP() << "no Xvfb";
@@ -53,7 +40,7 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     const std::unique_ptr<COrvaneDlg> wizard = app.createWizard();
     ASSERT_TRUE(wizard);
     ui::Sheet& sheet = *wizard->sheet();
-    pumpFor(300);
+    pumpMessages(300);
     using ui::WizardButton;
     // Resumed at index 1: no way back before it; Next, no Finish.
     ASSERT_EQ(sheet.activePage(), 1);
@@ -65,7 +52,7 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     EXPECT_EQ(sheet.buttonText(WizardButton::Cancel), "Abbruch");
     // The last page: Finish instead of Next, and Back (its number less one is past the start).
     sheet.pressButton(WizardButton::Next);
-    pumpFor(300);
+    pumpMessages(300);
     ASSERT_EQ(sheet.activePage(), 2);
     EXPECT_TRUE(sheet.isButtonShown(WizardButton::Finish));
     EXPECT_FALSE(sheet.isButtonShown(WizardButton::Next));
@@ -75,7 +62,7 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     // Back on the check page: its bar follows the helper's steps and stops at its end, the
     // restart message is ignored, the close message moves on.
     sheet.setActivePage(0);
-    pumpFor(300);
+    pumpMessages(300);
     ASSERT_EQ(sheet.activePage(), 0);
     EXPECT_EQ(sheet.caption(), "Pr\xfc" "fung") << "the check page's title";
     const RECT checking = sheet.windowRect();
@@ -84,11 +71,11 @@ TEST(WizardSheet, ButtonRulesAndHelperMessagesOnTheRealSheet) {
     const WizardMessages& m = wizardMessages();
     for (int i = 0; i < 60; ++i) PostMessageA(sheet.hwnd(), m.triggerProgress, 0, 0);
     PostMessageA(sheet.hwnd(), m.closeReboot, 0, 0);
-    pumpFor(500);
+    pumpMessages(500);
     EXPECT_EQ(sheet.page(0).progress(IDC_PROGRESS), 50);
     EXPECT_EQ(sheet.activePage(), 0);
     PostMessageA(sheet.hwnd(), m.closeProgress, 0, 0);
-    pumpFor(500);
+    pumpMessages(500);
     EXPECT_EQ(sheet.activePage(), 1) << "the helper's end pressed Next";
 }
 

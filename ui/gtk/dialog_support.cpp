@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "icons.h"
 #include "text.h"
 
 namespace ui::gtk {
@@ -168,6 +169,25 @@ GdkPixbuf* pixbufOf(const Bitmap& bitmap) {
     for (int y = 0; y < bitmap.height; ++y)
         std::copy_n(bitmap.rgb.data() + static_cast<size_t>(y) * bitmap.width * 3, bitmap.width * 3,
                     pixels + static_cast<size_t>(y) * stride);
+    return pixbuf;
+}
+
+GdkPixbuf* pixbufOfIcon(HICON icon) {
+    winapi::IconImage image;
+    if (!icon || !winapi::iconImage(icon, image) || image.width <= 0 || image.height <= 0) return nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, image.width, image.height);
+    if (!pixbuf) return nullptr;
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t argb = image.argb[static_cast<size_t>(y * image.width + x)];
+            guchar* p = pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4;
+            p[0] = static_cast<guchar>(argb >> 16);
+            p[1] = static_cast<guchar>(argb >> 8);
+            p[2] = static_cast<guchar>(argb);
+            p[3] = static_cast<guchar>(argb >> 24);
+        }
     return pixbuf;
 }
 

@@ -46,6 +46,8 @@ void styleDialogContent(GtkWidget* content, const DialogTemplate& dialog);
 
 // A new pixbuf of the bitmap's pixels (the caller's reference), or null for an empty one.
 GdkPixbuf* pixbufOf(const Bitmap& bitmap);
+// A new pixbuf (with alpha) of an icon's pixels, or null when the handle is no icon.
+GdkPixbuf* pixbufOfIcon(HICON icon);
 
 // A control text (Windows-1252, "&" marking the mnemonic, "&&" a literal "&") as a GTK mnemonic
 // label in UTF-8.

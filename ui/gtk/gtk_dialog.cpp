@@ -475,16 +475,20 @@ void GtkDialog::addColumn(int id, const std::string& title, int width) {
     ++c->columns;
 }
 
-void GtkDialog::setSmallIcons(int id, const std::vector<Bitmap>& icons) {
+void GtkDialog::setSmallIcons(int id, const std::vector<HICON>& icons) {
     Control* c = find(id);
     if (!c || c->tmpl->kind != ControlClass::ListView) return;
     for (GdkPixbuf* icon : c->icons) g_object_unref(icon);
     c->icons.clear();
-    for (const Bitmap& b : icons) {
-        GdkPixbuf* full = pixbufOf(b);
+    for (HICON handle : icons) {
+        GdkPixbuf* full = pixbufOfIcon(handle);
         GdkPixbuf* small = full ? gdk_pixbuf_scale_simple(full, 16, 16, GDK_INTERP_BILINEAR) : nullptr;
         if (full) g_object_unref(full);
-        c->icons.push_back(small ? small : gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 16, 16));
+        if (!small) {
+            small = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 16, 16);
+            gdk_pixbuf_fill(small, 0);  // transparent
+        }
+        c->icons.push_back(small);
     }
 }
 

@@ -34,6 +34,7 @@ GtkSheet::GtkSheet(const SheetTemplate& sheet, SheetHandler* handler)
 GtkSheet::~GtkSheet() {
     // Pages first: their content lives in the sheet's window.
     for (Page& p : pages_) p.dialog.reset();
+    enableWindow(true);
     destroyMessageWindow(hwnd_);
     if (window_) gtk_widget_destroy(window_);
 }
@@ -128,6 +129,21 @@ RECT GtkSheet::windowRect() {
 void GtkSheet::showWindow(bool visible) { gtk_widget_set_visible(window_, visible); }
 
 bool GtkSheet::isWindowShown() { return window_ && gtk_widget_get_visible(window_); }
+
+void GtkSheet::enableWindow(bool enabled) {
+    if (enabled == !blocker_) return;
+    if (enabled) {
+        gtk_grab_remove(blocker_);
+        gtk_widget_destroy(blocker_);
+        blocker_ = nullptr;
+        return;
+    }
+    // A grab, as a modal window takes the input of the others, held by a window that is never
+    // shown: clicks, keys and the close box reach nobody. An insensitive window would do the same
+    // but draw every control greyed, and a disabled window keeps its looks.
+    blocker_ = gtk_window_new(GTK_WINDOW_POPUP);
+    gtk_grab_add(blocker_);
+}
 
 GtkDialog* GtkSheet::made(int index) {
     Page& p = pages_[static_cast<size_t>(index)];

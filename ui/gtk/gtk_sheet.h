@@ -34,6 +34,7 @@ public:
     RECT windowRect() override;
     void showWindow(bool visible) override;
     bool isWindowShown() override;
+    void enableWindow(bool enabled) override;
     // Moves the window where the template's position puts it (nothing without one).
     void place();
     int pageCount() override { return static_cast<int>(pages_.size()); }
@@ -79,6 +80,7 @@ private:
     std::vector<Page> pages_;
     HWND hwnd_ = nullptr;
     GtkWidget* window_ = nullptr;
+    GtkWidget* blocker_ = nullptr;  // while the window is disabled: the grab that takes its input
     GtkWidget* pageArea_ = nullptr;
     GtkWidget* buttonRow_ = nullptr;
     std::array<GtkWidget*, 5> buttons_{};

@@ -387,29 +387,19 @@ void Win32Dialog::addColumn(int id, const std::string& title, int width) {
     SendMessageA(h, LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns), reinterpret_cast<LPARAM>(&column));
 }
 
-void Win32Dialog::setSmallIcons(int id, const std::vector<Bitmap>& icons) {
+void Win32Dialog::setSmallIcons(int id, const std::vector<HICON>& icons) {
     if (!is(id, ControlClass::ListView)) return;
-    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24, static_cast<int>(icons.size()), 1);
-    HDC screen = GetDC(nullptr);
-    for (const Bitmap& b : icons) {
-        // Each icon sampled to 16 x 16 through its decoded colours.
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = 16;
-        info.bmiHeader.biHeight = -16;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!bitmap) continue;
-        auto* pixels = static_cast<DWORD*>(bits);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                pixels[y * 16 + x] = b.empty() ? 0 : b.pixel(x * b.width / 16, y * b.height / 16);
-        ImageList_Add(list, bitmap, nullptr);
-        DeleteObject(bitmap);
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(icons.size()), 1);
+    // An empty place: a black picture whose mask leaves every pixel transparent.
+    const std::vector<WORD> black(16, 0), transparent(16, 0xFFFF);
+    for (HICON icon : icons) {
+        if (icon && ImageList_AddIcon(list, icon) >= 0) continue;
+        HBITMAP image = CreateBitmap(16, 16, 1, 1, black.data());
+        HBITMAP mask = CreateBitmap(16, 16, 1, 1, transparent.data());
+        ImageList_Add(list, image, mask);
+        DeleteObject(image);
+        DeleteObject(mask);
     }
-    ReleaseDC(nullptr, screen);
     HIMAGELIST old = reinterpret_cast<HIMAGELIST>(
         SendMessageA(item(id), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list)));
     if (old) ImageList_Destroy(old);

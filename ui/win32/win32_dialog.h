@@ -60,7 +60,7 @@ public:
     int selection(int id) override;
     void setSelection(int id, int index) override;
     void addColumn(int id, const std::string& title, int width) override;
-    void setSmallIcons(int id, const std::vector<Bitmap>& icons) override;
+    void setSmallIcons(int id, const std::vector<HICON>& icons) override;
     void setProgressRange(int id, int low, int high) override;
     void setProgress(int id, int position) override;
     int progress(int id) override;

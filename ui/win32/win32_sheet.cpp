@@ -175,6 +175,10 @@ void Win32Sheet::showWindow(bool visible) {
 
 bool Win32Sheet::isWindowShown() { return hwnd_ && IsWindowVisible(hwnd_); }
 
+void Win32Sheet::enableWindow(bool enabled) {
+    if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
 LRESULT CALLBACK Win32Sheet::sheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Win32Sheet* self = ofWindow(hwnd);
     if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);

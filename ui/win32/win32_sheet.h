@@ -49,6 +49,7 @@ public:
     RECT windowRect() override;
     void showWindow(bool visible) override;
     bool isWindowShown() override;
+    void enableWindow(bool enabled) override;
     int pageCount() override { return static_cast<int>(pages_.size()); }
     Dialog& page(int index) override { return *pages_[static_cast<size_t>(index)]; }
     int activePage() override { return active_; }

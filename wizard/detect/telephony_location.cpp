@@ -1,10 +1,9 @@
-// Reading and writing the telephony location. The telephony library is bound on first use; a
-// missing library or function makes its calls fail with LINEERR_OPERATIONUNAVAIL, and the library
-// is not looked for again. The writer writes both stores directly: Windows 9x keeps its locations
-// in "telephon.ini", NT in the registry.
+// Reading and writing the telephony location through the telephony library's binding. The writer
+// writes both stores directly: Windows 9x keeps its locations in "telephon.ini", NT in the
+// registry.
 #include "telephony_location.h"
 
-#include <tapi.h>
+#include "telephony_binding.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -13,48 +12,12 @@
 
 namespace {
 
-constexpr DWORD kApiVersion = 0x00010004;
 constexpr DWORD kFirstCapsSize = 44;
 constexpr int kCapsAttempts = 11;
 constexpr int kNoLocationAttempts = 10;
 constexpr const char* kLocationsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations";
 constexpr const char* kIniFile = "telephon.ini";
 constexpr const char* kIniSection = "Locations";
-
-using GetTranslateCaps = LONG(WINAPI*)(HLINEAPP, DWORD, LPLINETRANSLATECAPS);
-using SetCurrentLocation = LONG(WINAPI*)(HLINEAPP, DWORD);
-using GetCountry = LONG(WINAPI*)(DWORD, DWORD, LPLINECOUNTRYLIST);
-
-// The telephony library, looked for once per process.
-FARPROC telephonyFunction(const char* name) {
-    static bool tried = false;
-    static HMODULE library = nullptr;
-    if (!tried) {
-        tried = true;
-        library = LoadLibraryA("TAPI32.DLL");
-    }
-    return library ? GetProcAddress(library, name) : nullptr;
-}
-
-template <class Function>
-Function bound(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(telephonyFunction(name)));
-}
-
-LONG callGetTranslateCaps(LPLINETRANSLATECAPS caps) {
-    static const auto function = bound<GetTranslateCaps>("lineGetTranslateCaps");
-    return function ? function(0, kApiVersion, caps) : static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
-}
-
-LONG callSetCurrentLocation(DWORD id) {
-    static const auto function = bound<SetCurrentLocation>("lineSetCurrentLocation");
-    return function ? function(0, id) : static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
-}
-
-LONG callGetCountry(LPLINECOUNTRYLIST list) {
-    static const auto function = bound<GetCountry>("lineGetCountry");
-    return function ? function(0, kApiVersion, list) : static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
-}
 
 // The translate caps in a buffer grown to the size they need; empty when no attempt succeeded.
 std::vector<DWORD> translateCaps(int& attempts) {
