@@ -142,11 +142,11 @@ void OvDialog::onReset(ui::Sheet&, ui::Dialog&) {
     PostQuitMessage(0);
 }
 
-bool OvDialog::onMessage(ui::Dialog& page, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+bool OvDialog::onMessage(ui::Dialog& page, UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
     const WizardMessages& m = wizardMessages();
     if (message == m.triggerProgress) triggerProgress(page);
     else if (message == m.triggerBitmap) triggerBitmap(page, wParam);
     else if (message == m.closeProgress) closeProgress(page);
-    else return message == m.closeReboot;  // received and ignored
-    return true;
+    else if (message != m.closeReboot) return pageMessage(page, message, wParam, lParam);
+    return true;  // the restart's message is received and ignored
 }

@@ -49,6 +49,8 @@ protected:
     virtual void triggerProgress(ui::Dialog&) {}
     virtual void triggerBitmap(ui::Dialog&, WPARAM) {}
     virtual void closeProgress(ui::Dialog&) {}
+    // Any other message posted or sent to the page (WM_APP and above); true when handled.
+    virtual bool pageMessage(ui::Dialog&, UINT, WPARAM, LPARAM) { return false; }
 
     COrvaneApp& m_App;
     DWORD m_Order = 0;
