@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "sheet.h"
+#include "tabbed_cell.h"
 #include "text.h"
 
 namespace ui::gtk {
@@ -146,6 +147,10 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         GtkLabel* label = GTK_LABEL(c.widget);
         gtk_label_set_line_wrap(label, TRUE);
         gtk_label_set_line_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
+        // About as wide as its template (four dialog units a character), also in what it asks
+        // for: a wrapping label would ask for its whole text on one line, and a dialog's window
+        // takes the width its controls ask for.
+        gtk_label_set_max_width_chars(label, std::max(1, tmpl.rect.cx / 4));
         gtk_label_set_xalign(label, (tmpl.flags & kCentered) ? 0.5f : 0.0f);
         gtk_label_set_yalign(label, 0.0f);
         if (tmpl.flags & kCentered) gtk_label_set_justify(label, GTK_JUSTIFY_CENTER);
@@ -203,9 +208,9 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         g_object_unref(c.store);  // the view holds it
         gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(c.widget), report);
         if (!report) {
-            GtkCellRenderer* cell = gtk_cell_renderer_text_new();
-            gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(c.widget), -1, "", cell, "text",
-                                                        0, nullptr);
+            c.tabbedCell = tabbedCellNew(units_.x);
+            gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(c.widget), -1, "", c.tabbedCell,
+                                                        "text", 0, nullptr);
         }
         GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c.widget));
         gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
@@ -376,10 +381,18 @@ void GtkDialog::clearItems(int id) {
     Control* c = find(id);
     if (!c || !isList(c->tmpl->kind)) return;
     quietly([&] {
-        if (c->tmpl->kind == ControlClass::DropDownList)
+        if (c->tmpl->kind == ControlClass::DropDownList) {
             gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->widget));
-        else
-            gtk_list_store_clear(c->store);
+            return;
+        }
+        // Emptied, a list has nothing selected and chose nothing on the way, as on Windows. GTK
+        // moves the selection on to the next row as each selected row goes, which a list view
+        // would report as the user's choice of a row that is about to go too.
+        GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c->widget));
+        g_signal_handlers_block_by_func(selection, reinterpret_cast<gpointer>(onSelectionChanged), this);
+        gtk_list_store_clear(c->store);
+        gtk_tree_selection_unselect_all(selection);
+        g_signal_handlers_unblock_by_func(selection, reinterpret_cast<gpointer>(onSelectionChanged), this);
     });
 }
 
@@ -486,6 +499,15 @@ void GtkDialog::setSmallIcons(int id, const std::vector<Bitmap>& icons) {
         if (full) g_object_unref(full);
         c->icons.push_back(small ? small : gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 16, 16));
     }
+}
+
+void GtkDialog::setTabStops(int id, const std::vector<int>& stops) {
+    Control* c = find(id);
+    if (!c || !c->tabbedCell) return;
+    std::vector<int> pixels;
+    for (int stop : stops) pixels.push_back(dialogToPixels({stop, 0, 0, 0}, units_).left);
+    tabbedCellSetStops(c->tabbedCell, std::move(pixels));
+    gtk_widget_queue_resize(c->widget);
 }
 
 void GtkDialog::setProgressRange(int id, int low, int high) {
