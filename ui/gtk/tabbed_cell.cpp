@@ -19,6 +19,29 @@ const TabStops* stopsOf(GtkCellRenderer* cell) {
     return static_cast<const TabStops*>(g_object_get_data(G_OBJECT(cell), kStopsKey));
 }
 
+// Where the text after each tab starts, in pixels from the cell's left edge: the first stop right
+// of the text before the tab; past the last stop (or without stops) the next multiple of
+// `defaultWidth`, of the only stop's distance when there is just one. `widths` are the pixel
+// widths of the tab-separated pieces, the first starting at `start`; one position per tab.
+std::vector<int> tabPositions(const std::vector<int>& widths, const std::vector<int>& stops,
+                              int defaultWidth, int start) {
+    std::vector<int> positions;
+    // One stop alone sets the distance of them all.
+    const bool single = stops.size() == 1 && stops.front() > 0;
+    const int every = single ? stops.front() : defaultWidth;
+    size_t next = single ? stops.size() : 0;
+    int x = start;
+    for (size_t i = 0; i + 1 < widths.size(); ++i) {
+        const int end = x + widths[i];
+        while (next < stops.size() && stops[next] <= end) ++next;
+        if (next < stops.size()) x = stops[next];
+        else if (every > 0) x = (end / every + 1) * every;
+        else x = end;
+        positions.push_back(x);
+    }
+    return positions;
+}
+
 // The cell's text in its tab-separated pieces, each laid out in the widget's font.
 struct Pieces {
     std::vector<PangoLayout*> layouts;
@@ -105,25 +128,6 @@ void tabbed_cell_class_init(TabbedCellClass* klass) {
 void tabbed_cell_init(TabbedCell*) {}
 
 }  // namespace
-
-std::vector<int> tabPositions(const std::vector<int>& widths, const std::vector<int>& stops,
-                              int defaultWidth, int start) {
-    std::vector<int> positions;
-    // One stop alone sets the distance of them all.
-    const bool single = stops.size() == 1 && stops.front() > 0;
-    const int every = single ? stops.front() : defaultWidth;
-    size_t next = single ? stops.size() : 0;
-    int x = start;
-    for (size_t i = 0; i + 1 < widths.size(); ++i) {
-        const int end = x + widths[i];
-        while (next < stops.size() && stops[next] <= end) ++next;
-        if (next < stops.size()) x = stops[next];
-        else if (every > 0) x = (end / every + 1) * every;
-        else x = end;
-        positions.push_back(x);
-    }
-    return positions;
-}
 
 GtkCellRenderer* tabbedCellNew(int averageCharWidth) {
     GtkCellRenderer* cell = GTK_CELL_RENDERER(g_object_new(tabbed_cell_get_type(), nullptr));
