@@ -147,10 +147,6 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         GtkLabel* label = GTK_LABEL(c.widget);
         gtk_label_set_line_wrap(label, TRUE);
         gtk_label_set_line_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
-        // About as wide as its template (four dialog units a character), also in what it asks
-        // for: a wrapping label would ask for its whole text on one line, and a dialog's window
-        // takes the width its controls ask for.
-        gtk_label_set_max_width_chars(label, std::max(1, tmpl.rect.cx / 4));
         gtk_label_set_xalign(label, (tmpl.flags & kCentered) ? 0.5f : 0.0f);
         gtk_label_set_yalign(label, 0.0f);
         if (tmpl.flags & kCentered) gtk_label_set_justify(label, GTK_JUSTIFY_CENTER);
