@@ -18,7 +18,8 @@ lumora_install_packages "${LUMORA_LINUX_PACKAGES[@]}" imagemagick || {
 # stand-ins beside it. The demo machine has a simulated modem on COM3 (modemsim on a
 # pseudo-terminal) and an ISDN card among its dial devices. Without a display it runs under Xvfb,
 # presses Enter (the default button) between pages and saves a screenshot of each to
-# build/demo/wizard-screenshots.
+# build/demo/wizard-screenshots; on the way it chooses the device itself and installs a modem with
+# the device list's "Modem-Assistent" (the mdm stand-in).
 # With --wizard-nodes instead, the wizard reads the demo's second configuration (nodes.ovb, "-f"),
 # which adds the dial-in node and region pages; it runs from an installation medium folder
 # (build/demo/wizard/medium) holding the configuration and the phonebook, as a provider's CD would.
@@ -35,7 +36,7 @@ if [ "${1:-}" = "--wizard" ] || [ "${1:-}" = "--wizard-nodes" ]; then
   mkdir -p "$install"
   cp build/linux/bin/orvane build/linux/bin/lib*.so build/linux/bin/cm_32 build/linux/bin/clear \
      build/linux/bin/rbtnt build/linux/bin/BR_32_IE build/linux/bin/BR_32_NC build/linux/bin/Wizard.ico \
-     build/linux/bin/regedit build/linux/bin/modcfg deploy/wizard/mdm.reg deploy/wizard/isdndevs.dat \
+     build/linux/bin/regedit build/linux/bin/modcfg build/linux/bin/mdm deploy/wizard/mdm.reg deploy/wizard/isdndevs.dat \
      deploy/wizard/lumora.pbr deploy/wizard/lumora.pbk "$install"/
   printf '114 = "1"\n' > "$install/orvane.strings"  # the trace: build/demo/wizard/trace.txt
   # The licence texts the licence page shows, in the wizard's Windows-1252.
@@ -86,15 +87,32 @@ if [ "${1:-}" = "--wizard" ] || [ "${1:-}" = "--wizard-nodes" ]; then
     sleep 1
     "$program" "$@" &
     app=$!
-    for i in $(seq 18); do
-      sleep 3
+    checked=0 modem=none
+    for i in $(seq 22); do
+      sleep 2
       kill -0 "$app" 2>/dev/null || break
       import -window root "$shots/page-$i.png" 2>/dev/null && echo "screenshot: $shots/page-$i.png"
-      # The node page enables Next only with a node chosen: the arrow key chooses one.
-      if [ "$(grep ' shown$' trace.txt 2>/dev/null | tail -1 | cut -d' ' -f3)" = 134 ]; then
-        xdotool key Down 2>/dev/null
-      fi
-      xdotool key Return 2>/dev/null
+      page=$(grep -E ' page [0-9]+ \(index [0-9]+\) shown$' trace.txt 2>/dev/null | tail -1 | cut -d' ' -f3)
+      sleep 1  # a page that has just come is in place before its keys
+      keys=Return
+      case "$page" in
+        # The system check goes on by itself once its helper has finished.
+        131) [ "$checked" = 1 ] && keys=; checked=1 ;;
+        # So does the progress page once its installer has finished.
+        139) keys= ;;
+        # The node page enables Next only with a node chosen: the arrow key chooses one.
+        134) keys="Down Return" ;;
+        # The device choice: "Gerät selbst auswählen", so that the device list follows.
+        133) keys="alt+s Return" ;;
+        # The device list: first "Modem-Assistent" (the wizard hides while the modem
+        # installation's dialog shows), then its OK (the port preset), then the new modem chosen.
+        135) case "$modem" in
+               none) keys="Tab Tab Return"; modem=dialog ;;
+               dialog) modem=installed ;;
+               *) keys="Home Return" ;;
+             esac ;;
+      esac
+      [ -n "$keys" ] && xdotool key $keys 2>/dev/null
     done
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null

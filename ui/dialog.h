@@ -89,6 +89,11 @@ public:
     // copies, so shared icons stay with their owner). A null handle is an empty place.
     virtual void addColumn(int id, const std::string& title, int width) = 0;
     virtual void setSmallIcons(int id, const std::vector<HICON>& icons) = 0;
+    // A sorted list's tab stops, in dialog units from the list's left edge, as the system's list
+    // boxes take them: a tab in an item's text moves on to the first stop right of the text
+    // before it; past the last stop the next multiple of 32 units follows (of the stop itself
+    // when there is only one). Without stops tabs go to every 32 units.
+    virtual void setTabStops(int id, const std::vector<int>& stops) = 0;
 
     virtual void setProgressRange(int id, int low, int high) = 0;
     virtual void setProgress(int id, int position) = 0;  // clamped to the range

@@ -2,6 +2,7 @@
 // and the installed dial devices from the detection library, the user's decision recorded in the
 // user's choices, and the telephony location read and written back.
 #include "device_search.h"
+#include "modem_installation.h"
 #include "orvane_app.h"
 #include "pages.h"
 #include "telephony_binding.h"
@@ -250,14 +251,22 @@ bool CGeratFaulStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent event) 
         showProperties(page);
         return true;
     }
-    if (id == IDC_MODEM_WIZARD) {
-        // The system's modem installation; the list is read again when it has ended.
-        runHelper({"mdm.exe", SW_SHOWNORMAL, 1});
-        fill(page);
-        choose(page);
+    if (id == IDC_MODEM_WIZARD && page.sheet()) {
+        // The system's modem installation, with the wizard out of the way until it has ended.
+        startModemInstallation(page.sheet()->hwnd(), page.hwnd());
         return true;
     }
     return false;
+}
+
+bool CGeratFaulStp::pageMessage(ui::Dialog& page, UINT message, WPARAM, LPARAM) {
+    if (message != kModemInstallationEnded || !page.sheet()) return false;
+    endModemInstallation(page.sheet()->hwnd());
+    // The installed modem is among the dial devices now.
+    fill(page);
+    choose(page);
+    page.setFocus(IDC_LIST);
+    return true;
 }
 
 int CGeratFaulStp::next(ui::Sheet&, ui::Dialog& page) {

@@ -8,6 +8,10 @@
 namespace {
 
 constexpr const char* kPhonebookKey = "kundek";
+// The node list's columns: the name, then the node's further texts.
+const std::vector<int> kNodeTabStops = {111, 100};
+// The number list's columns: the city, then the number.
+const std::vector<int> kNumberTabStops = {110};
 
 }  // namespace
 
@@ -21,6 +25,9 @@ bool CKnotenStp::activate(ui::Sheet& sheet, ui::Dialog& page) {
     page.setText(IDC_PAGE_TEXT + 1, m_Record.m_Closing);
     page.clearItems(IDC_LIST);
     for (const CKnoten& node : m_Record.m_Nodes) page.addItem(IDC_LIST, node.m_Name);
+    if (m_Record.m_Nodes.empty())
+        for (const std::string& line : readNodeListFile(m_NodeListFile)) page.addItem(IDC_LIST, line);
+    page.setTabStops(IDC_LIST, kNodeTabStops);
     page.setSelection(IDC_LIST, page.findItem(IDC_LIST, theUserChoice.m_ChosenNode.m_Name));
     sheet.enableButton(ui::WizardButton::Next, page.selection(IDC_LIST) >= 0);
     page.setFocus(IDC_LIST);
@@ -60,10 +67,8 @@ bool CRegionStp::activate(ui::Sheet&, ui::Dialog& page) {
     GetPrivateProfileStringA("variables", kPhonebookKey, "", book, sizeof book, theUserChoice.m_VariablesFile.c_str());
     // The name comes from the installation medium: only a plain name in the current folder.
     const std::string name = book;
-    const bool plain = name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos;
-    const bool loaded = plain && m_Phonebook.load((name + ".pbr").c_str(), (name + ".pbk").c_str());
-    page.addColumn(IDC_REGION_NUMBERS, "", 165);
-    page.addColumn(IDC_REGION_NUMBERS, "", -1);
+    const bool loaded = isPlainFileName(name) && m_Phonebook.load((name + ".pbr").c_str(), (name + ".pbk").c_str());
+    page.setTabStops(IDC_REGION_NUMBERS, kNumberTabStops);
     for (const Region& region : m_Phonebook.regions()) page.addItem(IDC_LIST, region.name);
     if (page.itemCount(IDC_LIST) > 0) page.setSelection(IDC_LIST, 0);
     traceLine("region page: phonebook \"%s\" %s, %zu regions\n", name.c_str(), loaded ? "loaded" : "not loaded",
@@ -77,12 +82,8 @@ void CRegionStp::showNumbers(ui::Dialog& page) {
     page.clearItems(IDC_REGION_NUMBERS);
     const int region = page.selection(IDC_LIST);
     if (region < 0 || static_cast<size_t>(region) >= m_Phonebook.regions().size()) return;
-    for (const AccessNumber& number : m_Phonebook.regions()[static_cast<size_t>(region)].numbers) {
-        std::string city, text;
-        splitAccessNumberLine(accessNumberListText(number), city, text);
-        const int row = page.addItem(IDC_REGION_NUMBERS, city);
-        page.setItemText(IDC_REGION_NUMBERS, row, 1, text);
-    }
+    for (const AccessNumber& number : m_Phonebook.regions()[static_cast<size_t>(region)].numbers)
+        page.addItem(IDC_REGION_NUMBERS, accessNumberListText(number));
     if (page.itemCount(IDC_REGION_NUMBERS) > 0) page.setSelection(IDC_REGION_NUMBERS, 0);
 }
 
@@ -94,9 +95,7 @@ bool CRegionStp::onCommand(ui::Dialog& page, int id, ui::CommandEvent event) {
 
 int CRegionStp::next(ui::Sheet&, ui::Dialog& page) {
     const int selected = page.selection(IDC_REGION_NUMBERS);
-    std::string line;
-    if (selected >= 0)
-        line = page.itemText(IDC_REGION_NUMBERS, selected, 0) + "\t" + page.itemText(IDC_REGION_NUMBERS, selected, 1);
+    const std::string line = selected >= 0 ? page.itemText(IDC_REGION_NUMBERS, selected) : std::string();
     CUserChoice& choice = theUserChoice;
     splitAccessNumberLine(line, choice.m_NodeName, choice.m_PopNumber);
     choice.m_ChosenNode.m_Name = choice.m_NodeName;

@@ -56,6 +56,8 @@ protected:
     int next(ui::Sheet& sheet, ui::Dialog& page) override;
     void onNotify(ui::Dialog& page, int id, ui::NotifyEvent event, int item) override;
     bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
+    // The end of the modem installation.
+    bool pageMessage(ui::Dialog& page, UINT message, WPARAM, LPARAM) override;
 private:
     void fill(ui::Dialog& page);
     void choose(ui::Dialog& page);
@@ -84,6 +86,9 @@ protected:
     bool onCommand(ui::Dialog& page, int id, ui::CommandEvent event) override;
 private:
     const CKnotenRecord& m_Record;
+    // The node list file read when the configuration carries no nodes. Nothing names one: the
+    // configuration has no field for it, so it stays empty and so does the list.
+    std::string m_NodeListFile;
 };
 
 class CMemberStp : public OvDialog {

@@ -113,6 +113,6 @@ ui::DialogTemplate regionTemplate(int resourceId) {
     c.push_back({IDC_PAGE_TEXT + 1, ControlClass::StaticText, "", {kLeft, 44, 70, 10}});
     c.push_back({IDC_LIST, ControlClass::DropDownList, "", {kLeft + 70, 42, kTextWidth - 70, 80}});
     c.push_back({IDC_PAGE_TEXT + 2, ControlClass::StaticText, "", {kLeft, 62, kTextWidth, 10}});
-    c.push_back({IDC_REGION_NUMBERS, ControlClass::ListView, "", {kLeft, 74, kTextWidth, 96}});
+    c.push_back({IDC_REGION_NUMBERS, ControlClass::SortedList, "", {kLeft, 74, kTextWidth, 96}});
     return page;
 }

@@ -1,5 +1,5 @@
 // Shared by the dialog tests of both toolkits: the message pump that runs dialogs while a test
-// waits, and the templates the tests show.
+// waits, the templates the tests show, and finding text on the screen.
 #pragma once
 
 #include <windows.h>
@@ -65,6 +65,53 @@ inline const ui::DialogTemplate& everyControl() {
             {IDCANCEL, ControlClass::PushButton, "Abbrechen", {163, 129, 50, 14}},
         }};
     return t;
+}
+
+// A sorted list for the tab stop tests, in the font whose measures the tests know: a tab stop of
+// 40 units is 70 pixels there, one of 80 units 140 pixels. The button before it takes the focus,
+// so that no focus frame is drawn over the list's text.
+inline const ui::DialogTemplate& tabbedList() {
+    static const ui::DialogTemplate t{101,
+                                      "Tabulatoren",
+                                      200,
+                                      78,
+                                      "DejaVu Sans",
+                                      8,
+                                      {{IDOK, ui::ControlClass::DefaultButton, "OK", {143, 58, 50, 14}},
+                                       {40, ui::ControlClass::SortedList, "", {7, 7, 186, 46}}}};
+    return t;
+}
+
+// The lines of text drawn in a `width` x `height` area, from the top, each as the x positions at
+// which its pieces begin; `ink(x, y)` tells a pixel of text. A piece begins after `gap` columns
+// without ink (wider than a letter's own gaps and a blank).
+inline std::vector<std::vector<int>> textPieces(int width, int height, const std::function<bool(int, int)>& ink,
+                                                int gap = 8) {
+    std::vector<std::vector<int>> lines;
+    for (int y = 0; y < height;) {
+        auto rowInked = [&](int row) {
+            for (int x = 0; x < width; ++x)
+                if (ink(x, row)) return true;
+            return false;
+        };
+        if (!rowInked(y)) {
+            ++y;
+            continue;
+        }
+        int bottom = y;
+        while (bottom < height && rowInked(bottom)) ++bottom;
+        std::vector<int> starts;
+        int blank = gap;
+        for (int x = 0; x < width; ++x) {
+            bool inked = false;
+            for (int row = y; row < bottom && !inked; ++row) inked = ink(x, row);
+            if (inked && blank >= gap) starts.push_back(x);
+            blank = inked ? 0 : blank + 1;
+        }
+        lines.push_back(starts);
+        y = bottom;
+    }
+    return lines;
 }
 
 // An 8-bit packed bitmap, 4 x 2, whose colour table holds no grey: pixel (x, y) from the top has

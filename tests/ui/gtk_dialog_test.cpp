@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,44 @@ TEST(GtkDialogs, ControlsTakeThePixelRectanglesOfTheirDialogUnitsAndBitmapsTheir
     EXPECT_EQ(onScreen(), palette);
 }
 
+// The list's tab stops on the screen: the text after a tab starts at the first stop right of the
+// text before it, whatever that text's width, so the pieces of shorter lines stand in a column.
+TEST(GtkDialogs, TabsInAListsItemsMoveOnToItsTabStopsOnTheScreen) {
+    ASSERT_TRUE(display->started && ui::startDialogs());
+    Quiet quiet;
+    auto d = ui::createModeless(dialog_test::tabbedList(), quiet);
+    ASSERT_TRUE(d);
+    GtkWidget* window = toplevel(*d);
+    ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(window); }));
+    ASSERT_EQ(d->baseUnits().x, 7);
+    d->setTabStops(40, {40, 80});
+    for (const char* item : {"Ulm\tb", "Hauptbahnhofstrasse\tb", "a\tb"}) d->addItem(40, item);
+    const RECT list = d->controlRect(40);
+    const int width = list.right - list.left, height = list.bottom - list.top;
+    std::vector<std::vector<int>> lines;
+    pumpUntil([&] {
+        GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(window), list.left, list.top, width, height);
+        if (!shot) return false;
+        const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+        const int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
+        lines = dialog_test::textPieces(width, height, [&](int x, int y) {
+            const guchar* p = pixels + y * stride + x * channels;
+            return p[0] + p[1] + p[2] < 3 * 128;
+        });
+        g_object_unref(shot);
+        return lines.size() == 3;
+    });
+    screenshot(window, "dialog_tab_stops");
+    ASSERT_EQ(lines.size(), 3u);
+    for (const auto& line : lines) ASSERT_EQ(line.size(), 2u);
+    // Sorted: a, Hauptbahnhofstrasse, Ulm. The short ones' second pieces at the first stop
+    // (70 pixels), the long one's, which runs past it, at the second (140 pixels).
+    EXPECT_NEAR(lines[0][1] - lines[0][0], 70, 2);
+    EXPECT_EQ(lines[2][1], lines[0][1]);
+    EXPECT_NEAR(lines[1][1] - lines[1][0], 140, 2);
+    EXPECT_EQ(lines[1][1] - lines[0][1], 70);
+}
+
 // Runs xdotool with the display's server and waits for it.
 bool xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
@@ -193,6 +232,42 @@ TEST(GtkDialogs, TabWalksTheTemplateOrderEnterPressesTheDefaultButtonEscapeCance
     d->end(IDCANCEL);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(d->hwnd(), nullptr);
+}
+
+// A list emptied while the user's row is selected: nothing selected afterwards, and no other row
+// reported chosen on the way (a page that follows the selection would take it for the user's).
+class ListChoices : public ui::DialogHandler {
+public:
+    void onNotify(ui::Dialog&, int id, ui::NotifyEvent event, int item) override {
+        if (id == 60 && event == ui::NotifyEvent::ItemChanged) items.push_back(item);
+    }
+    std::vector<int> items;
+};
+
+TEST(GtkDialogs, AListEmptiedUnderTheUsersChoiceReportsNoOtherRowOnTheWay) {
+    ASSERT_TRUE(display->started && ui::startDialogs());
+    ListChoices h;
+    auto d = ui::createModeless(dialog_test::everyControl(), h);
+    ASSERT_TRUE(d);
+    GtkWidget* window = toplevel(*d);
+    ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(window); }));
+    d->addColumn(60, "Ger\xe4t", -1);
+    for (const char* device : {"Standardmodem", "ISDN-Karte", "Zweites Modem"}) d->addItem(60, device);
+    const std::string xid = focusWindow(window);
+    ASSERT_FALSE(xid.empty());
+    d->setFocus(60);
+    // The user's arrow keys move the list's cursor and choose its row.
+    ASSERT_TRUE(xdotool({"key", "--window", xid, "Down"}));
+    ASSERT_TRUE(pumpUntil([&] { return d->selection(60) >= 0; }));
+    h.items.clear();
+    d->clearItems(60);
+    settle();
+    EXPECT_EQ(d->selection(60), -1);
+    EXPECT_TRUE(std::none_of(h.items.begin(), h.items.end(), [](int item) { return item >= 0; }))
+        << "reported " << h.items.size() << " changes, the first to row " << h.items.front();
+    d->addItem(60, "ISDN-Karte");
+    settle();
+    EXPECT_EQ(d->selection(60), -1);
 }
 
 class KeyPage : public ui::PageHandler {

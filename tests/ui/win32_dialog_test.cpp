@@ -122,6 +122,47 @@ TEST(Win32Dialogs, AListViewsSmallIconsAreTheIconsGivenAndANullOneAnEmptyPlace) 
     d->end(IDCANCEL);
 }
 
+// The list box's tab stops as the system draws them: the text after a tab starts at the first
+// stop right of the text before it, so the pieces of shorter lines stand in a column.
+TEST(Win32Dialogs, TabsInAListsItemsMoveOnToItsTabStopsOnTheScreen) {
+    ASSERT_TRUE(ui::startDialogs());
+    Quiet quiet;
+    auto d = ui::createModeless(dialog_test::tabbedList(), quiet);
+    ASSERT_TRUE(d);
+    d->setTabStops(40, {40, 80});
+    for (const char* item : {"Ulm\tb", "Hauptbahnhofstrasse\tb", "a\tb"}) d->addItem(40, item);
+    HWND list = GetDlgItem(d->hwnd(), 40);
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(GetWindowLongA(list, GWL_STYLE) & LBS_USETABSTOPS);
+    RECT client{};
+    GetClientRect(list, &client);
+    std::vector<std::vector<int>> lines;
+    pumpUntil([&] {
+        HDC dc = GetDC(list);
+        lines = dialog_test::textPieces(client.right, client.bottom, [&](int x, int y) {
+            const COLORREF c = GetPixel(dc, x, y);
+            return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128;
+        });
+        ReleaseDC(list, dc);
+        return lines.size() == 3;
+    });
+    std::string found;
+    for (const auto& line : lines) {
+        found += "|";
+        for (int x : line) found += " " + std::to_string(x);
+    }
+    ASSERT_EQ(lines.size(), 3u) << found;
+    for (const auto& line : lines) ASSERT_EQ(line.size(), 2u) << found << " base " << d->baseUnits().x;
+    // Sorted: a, Hauptbahnhofstrasse, Ulm. The stops in pixels of the list's font: 40 and 80
+    // quarters of its average character width.
+    const int first = 10 * d->baseUnits().x, second = 20 * d->baseUnits().x;
+    EXPECT_NEAR(lines[0][1] - lines[0][0], first, 2);
+    EXPECT_EQ(lines[2][1], lines[0][1]);
+    EXPECT_NEAR(lines[1][1] - lines[1][0], second, 2);
+    EXPECT_EQ(lines[1][1] - lines[0][1], second - first);
+    d->end(IDCANCEL);
+}
+
 // Types into the edit and presses the check box and OK as another program would: through the
 // controls' own windows.
 class Clicked : public ui::DialogHandler {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace wizard_test;
 
@@ -16,7 +17,8 @@ namespace {
 
 struct DemoWizard : ::testing::Test {
     lumora_test::XvfbServer display;
-    std::string program = programFolder({"cm_32", "clear", "rbtnt", "BR_32_IE", "BR_32_NC", "regedit", "modcfg"});
+    std::string program =
+        programFolder({"cm_32", "clear", "rbtnt", "BR_32_IE", "BR_32_NC", "regedit", "modcfg", "mdm"});
     void SetUp() override {
         if (!display.start()) GTEST_SKIP() << "no Xvfb";
         setWindowsVersion("2000");
@@ -134,6 +136,62 @@ TEST_F(DemoWizard, FindsTheModemSetsTheLocationInstallsABrowserAndEndsAtTheResta
         }
     }
     EXPECT_EQ(restarts, 1u);
+}
+
+// Whether a window of this title is on the screen (mapped), as xdotool finds it.
+bool windowShown(const char* title) {
+    const std::string command = std::string("xdotool search --onlyvisible --name '^") + title + "$' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 150; ++i, Sleep(100))
+        if (condition()) return true;
+    return false;
+}
+
+// The device list's "Modem-Assistent": the modem installation program (its stand-in) runs while
+// the wizard is out of sight; afterwards the wizard is back and lists the modem it installed.
+TEST_F(DemoWizard, TheModemInstallationHidesTheWizardWhileItRunsAndItsModemIsListedAfterwards) {
+    setWindowsVersion("98");
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, "ISDN-Karte PCI", 0, REG_SZ, reinterpret_cast<const BYTE*>("isdn"), 5);
+    RegCloseKey(key);
+    // Resumed at the device list, as after the restart of Windows NT 4.
+    const pid_t wizard = startWizard(program, program, {"-p", "02"});
+    ASSERT_TRUE(shown("135 (index 2)")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(traceShows(program, "device list: 1 devices")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(waitFor([] { return windowShown("Wizard"); }));
+    // From the list past "Eigenschaften" to "Modem-Assistent", pressed with Enter.
+    pressKey("Tab");
+    pressKey("Tab");
+    pressKey("Return");
+    ASSERT_TRUE(traceShows(program, "modem installation \"mdm.exe\": started")) << readFile(program + "trace.txt");
+    ASSERT_TRUE(waitFor([] { return windowShown("Modem-Assistent"); }));
+    EXPECT_FALSE(windowShown("Wizard")) << "the wizard stays hidden while the installation runs";
+    // The stand-in's dialog: the second port, OK.
+    pressKey("Down");
+    pressKey("Return");
+    ASSERT_TRUE(traceShows(program, "modem installation ended: wizard shown")) << readFile(program + "trace.txt");
+    EXPECT_TRUE(waitFor([] { return windowShown("Wizard"); }));
+    EXPECT_FALSE(windowShown("Modem-Assistent"));
+    EXPECT_TRUE(traceShows(program, "device list: 2 devices")) << readFile(program + "trace.txt");
+    EXPECT_EQ(registryText("System\\CurrentControlSet\\Services\\Class\\Modem\\0000", "AttachedTo"), "COM2");
+    // The refreshed list offers the new modem (modems come first): choosing it and going on
+    // makes it the dial device.
+    pressKey("Down");
+    pressKey("Up");
+    pressKey("Return");
+    ASSERT_TRUE(shown("132 (index 3)")) << readFile(program + "trace.txt");
+    EXPECT_EQ(variable("RasDeviceName"), "Standardmodem an COM2") << readFile(program + "trace.txt");
+    EXPECT_EQ(variable("IsdnInUse"), "0");
+    pressKey("Escape");
+    ASSERT_TRUE(traceShows(program, "cancel question"));
+    pressKey("Tab");
+    pressKey("Return");
+    EXPECT_EQ(waitWizard(wizard), 0);
 }
 
 // The second demo configuration, read with "-f" from a medium folder that also holds the

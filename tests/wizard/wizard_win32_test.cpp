@@ -198,4 +198,85 @@ TEST(WizardOnWindows, PagesDrivenByControlIdOverTheBackgroundWindowWriteTheVaria
     DeleteFileA((std::string(windows) + "\\" + file).c_str());
 }
 
+// The device list's "Modem-Assistent" on Windows 98 (Wine's version for the program): the
+// wizard window is hidden and disabled while the modem installation's stand-in runs, and shown
+// and enabled again once it has ended, the modem it installed recorded in the modem class.
+TEST(WizardOnWindows, TheModemInstallationRunsWhileTheWizardIsHiddenAndDisabled) {
+    constexpr int kModemWizardButton = 1502;
+    const std::string work = lumora_test::scratchDir();
+    ConfigBlock block;
+    block.m_Version = 21;
+    block.m_Data.m_ShortName = "modem";
+    block.m_Data.m_ProviderTitle = "Testanbieter";
+    // The device pages follow the system check; the wizard resumes at the device list.
+    block.m_Pages.prufe.m_Order = 1;
+    block.m_Pages.gerat.m_Order = 2;
+    block.m_Pages.geratFaul.m_Order = 3;
+    block.m_Pages.geratFaul.m_ModemWizardCaption = "Modem-Assistent";
+    block.m_Pages.reboot.m_Order = 4;
+    const std::vector<BYTE> bytes = writeConfigFile(block);
+    std::ofstream(work + "wizard.ovb", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    // The program (not its helpers) sees Windows 98, where the button is enabled.
+    HKEY version = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &version, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(version, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(version);
+
+    const std::string program = lumora_test::builtProgram("Orvane");
+    std::string line = "\"" + program + "\" -p 02";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        work.c_str(), &startup, &process);
+    ASSERT_TRUE(started) << GetLastError();
+    CloseHandle(process.hThread);
+    const auto end = [&] {
+        if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hProcess);
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe");
+    };
+    HWND sheet = windowOf(process.dwProcessId, "#32770", kNext);
+    HWND page = sheet ? pageWith(sheet, kModemWizardButton) : nullptr;
+    if (!page || !IsWindowEnabled(GetDlgItem(page, kModemWizardButton))) {
+        TerminateProcess(process.hProcess, 1);
+        end();
+        FAIL() << "no device list with an enabled modem button: sheet " << sheet << ", page " << page;
+    }
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    press(page, kModemWizardButton);
+    HWND installer = nullptr;
+    for (int i = 0; i < 200 && !installer; ++i, Sleep(100)) installer = FindWindowA("#32770", "Modem-Assistent");
+    ASSERT_TRUE(installer);
+    EXPECT_FALSE(IsWindowVisible(sheet));
+    EXPECT_FALSE(IsWindowEnabled(sheet));
+    SendMessageA(GetDlgItem(installer, IDOK), BM_CLICK, 0, 0);
+    bool back = false;
+    for (int i = 0; i < 200 && !back; ++i, Sleep(100)) back = IsWindowVisible(sheet) && IsWindowEnabled(sheet);
+    EXPECT_TRUE(back) << "the wizard window stayed hidden or disabled";
+    EXPECT_FALSE(IsWindow(installer));
+    // The stand-in itself runs as the Windows NT family (Wine's own version): the NT modem class.
+    HKEY modem = nullptr;
+    char name[64] = {};
+    DWORD size = sizeof name - 1;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                            "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000",
+                            0, KEY_READ, &modem),
+              ERROR_SUCCESS);
+    RegQueryValueExA(modem, "FriendlyName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+    RegCloseKey(modem);
+    EXPECT_EQ(std::string(name).rfind("Standardmodem an COM", 0), 0u) << name;
+
+    // Cancelled and confirmed: the wizard ends. (Posted: the question runs inside the click.)
+    PostMessageA(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+    HWND question = windowOf(process.dwProcessId, "#32770", 1053);
+    ASSERT_TRUE(question);
+    press(question, 1053);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    end();
+}
+
 }  // namespace

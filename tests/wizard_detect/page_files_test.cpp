@@ -1,5 +1,6 @@
 // The files the wizard's pages read: the region page's phonebook (the deployed sample, the field
-// rules of the access number lines, the texts stored for the chosen number) and the licence text.
+// rules of the access number lines, the texts stored for the chosen number), the node page's node
+// list and the licence text.
 #include "licence_text.h"
 #include "phonebook_files.h"
 
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,6 +66,31 @@ TEST(Phonebook, AccessNumberFieldsCountOnlyWithTheirCommaAndUnknownRegionsAreDro
     CPhonebook missing;
     EXPECT_FALSE(missing.load(regions.c_str(), (dir + "fehlt.pbk").c_str()));
     EXPECT_TRUE(missing.regions().empty());
+}
+
+// The node page's node list file: names from the current folder only, read whole or not at all.
+TEST(Phonebook, TheNodeListFileListsItsNamesInAColumnAndReadsOnlyPlainNamesOfTheCurrentFolder) {
+    const std::string dir = lumora_test::scratchDir();
+    const std::string lines = "Hamburg,Lumora,040 19233001\r\nK\xF6ln,Lumora,0221 19233005\n\n"
+                              "Ein Knotenname mit mehr als 25 Zeichen,x\nNurName";
+    writeFile(dir, "knoten.txt", lines);
+    std::filesystem::create_directory(dir + "sub");
+    writeFile(dir + "sub/", "knoten.txt", lines);
+    writeFile(dir, "gross.txt", std::string(kNodeListFileLimit + 1, 'x'));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const std::vector<std::string> texts = readNodeListFile("knoten.txt");
+    std::vector<std::vector<std::string>> refused;
+    for (const char* name : {"sub/knoten.txt", "sub\\knoten.txt", "../knoten.txt", "C:knoten.txt", "", "fehlt.txt",
+                             "gross.txt"})
+        refused.push_back(readNodeListFile(name));
+    std::filesystem::current_path(before);
+
+    EXPECT_EQ(texts, (std::vector<std::string>{"Hamburg                  \tLumora\t040 19233001",
+                                               "K\xF6ln                     \tLumora\t0221 19233005",
+                                               "Ein Knotenname mit mehr als 25 Zeichen\tx",
+                                               "NurName                  \t"}));
+    for (const auto& none : refused) EXPECT_TRUE(none.empty());
 }
 
 }  // namespace

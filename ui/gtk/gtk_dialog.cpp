@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "sheet.h"
+#include "tabbed_cell.h"
 #include "text.h"
 
 namespace ui::gtk {
@@ -203,9 +204,9 @@ GtkWidget* GtkDialog::makeWidget(Control& c, GtkWidget*& radioGroup) {
         g_object_unref(c.store);  // the view holds it
         gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(c.widget), report);
         if (!report) {
-            GtkCellRenderer* cell = gtk_cell_renderer_text_new();
-            gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(c.widget), -1, "", cell, "text",
-                                                        0, nullptr);
+            c.tabbedCell = tabbedCellNew(units_.x);
+            gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(c.widget), -1, "", c.tabbedCell,
+                                                        "text", 0, nullptr);
         }
         GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c.widget));
         gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
@@ -376,10 +377,18 @@ void GtkDialog::clearItems(int id) {
     Control* c = find(id);
     if (!c || !isList(c->tmpl->kind)) return;
     quietly([&] {
-        if (c->tmpl->kind == ControlClass::DropDownList)
+        if (c->tmpl->kind == ControlClass::DropDownList) {
             gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->widget));
-        else
-            gtk_list_store_clear(c->store);
+            return;
+        }
+        // Emptied, a list has nothing selected and chose nothing on the way, as on Windows. GTK
+        // moves the selection on to the next row as each selected row goes, which a list view
+        // would report as the user's choice of a row that is about to go too.
+        GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(c->widget));
+        g_signal_handlers_block_by_func(selection, reinterpret_cast<gpointer>(onSelectionChanged), this);
+        gtk_list_store_clear(c->store);
+        gtk_tree_selection_unselect_all(selection);
+        g_signal_handlers_unblock_by_func(selection, reinterpret_cast<gpointer>(onSelectionChanged), this);
     });
 }
 
@@ -490,6 +499,15 @@ void GtkDialog::setSmallIcons(int id, const std::vector<HICON>& icons) {
         }
         c->icons.push_back(small);
     }
+}
+
+void GtkDialog::setTabStops(int id, const std::vector<int>& stops) {
+    Control* c = find(id);
+    if (!c || !c->tabbedCell) return;
+    std::vector<int> pixels;
+    for (int stop : stops) pixels.push_back(dialogToPixels({stop, 0, 0, 0}, units_).left);
+    tabbedCellSetStops(c->tabbedCell, std::move(pixels));
+    gtk_widget_queue_resize(c->widget);
 }
 
 void GtkDialog::setProgressRange(int id, int low, int high) {

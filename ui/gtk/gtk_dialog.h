@@ -61,6 +61,7 @@ public:
     void setSelection(int id, int index) override;
     void addColumn(int id, const std::string& title, int width) override;
     void setSmallIcons(int id, const std::vector<HICON>& icons) override;
+    void setTabStops(int id, const std::vector<int>& stops) override;
     void setProgressRange(int id, int low, int high) override;
     void setProgress(int id, int position) override;
     int progress(int id) override;
@@ -84,6 +85,7 @@ private:
         GtkWidget* outer = nullptr;  // what the layout holds
         GtkWidget* widget = nullptr;  // the button, entry, combo, tree view ...
         GtkListStore* store = nullptr;
+        GtkCellRenderer* tabbedCell = nullptr;  // a sorted list's text, drawn with its tab stops
         int columns = 0;
         int low = 0, high = 100, position = 0;
         GdkPixbuf* picture = nullptr;

@@ -100,6 +100,8 @@ bool GtkSheet::create() {
     gtk_widget_hide(buttons_[slot(WizardButton::Finish)]);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(window_, "notify::visible", G_CALLBACK(onWindowState), this);
+    g_signal_connect(window_, "notify::sensitive", G_CALLBACK(onWindowState), this);
     const int start = std::clamp(template_.startPage, 0, pageCount() - 1);
     if (!go(start, +1)) return false;
     place();
@@ -344,8 +346,25 @@ gboolean GtkSheet::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
     return TRUE;
 }
 
+// The sheet's user32 window carries the GTK window's state, so that IsWindowVisible and
+// IsWindowEnabled answer for the wizard window, and ShowWindow and EnableWindow on it change it.
+void GtkSheet::onWindowState(GObject*, GParamSpec*, gpointer self) {
+    auto* s = static_cast<GtkSheet*>(self);
+    if (!s->hwnd_) return;
+    DWORD style = static_cast<DWORD>(GetWindowLongA(s->hwnd_, GWL_STYLE)) & ~(WS_VISIBLE | WS_DISABLED);
+    if (gtk_widget_get_visible(s->window_)) style |= WS_VISIBLE;
+    if (!gtk_widget_get_sensitive(s->window_)) style |= WS_DISABLED;
+    SetWindowLongA(s->hwnd_, GWL_STYLE, static_cast<LONG>(style));
+}
+
 LRESULT GtkSheet::message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_SHOWWINDOW:
+        if (window_) gtk_widget_set_visible(window_, wParam != 0);
+        return 0;
+    case WM_ENABLE:
+        if (window_) gtk_widget_set_sensitive(window_, wParam != 0);
+        return 0;
     case WM_TIMER:
         if (handler_) handler_->onTimer(*this, wParam);
         return 0;

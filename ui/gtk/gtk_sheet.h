@@ -74,6 +74,7 @@ private:
     static void onButton(GtkButton* button, gpointer self);
     static gboolean onKey(GtkWidget*, GdkEventKey* key, gpointer self);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static void onWindowState(GObject*, GParamSpec*, gpointer self);
 
     SheetTemplate template_;
     SheetHandler* handler_;

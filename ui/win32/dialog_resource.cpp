@@ -45,8 +45,10 @@ DWORD controlStyle(const ControlTemplate& c, bool groupStart) {
         return style;
     case ControlClass::DropDownList: return style | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
     case ControlClass::SortedList:
-        // Exactly as high as the template says, not cut to whole items.
-        return style | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+        // Exactly as high as the template says, not cut to whole items; tabs in items go to the
+        // list's tab stops.
+        return style | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | WS_VSCROLL | WS_BORDER |
+               WS_TABSTOP;
     case ControlClass::ListView:
         return style | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP;
     case ControlClass::ProgressBar: return style;

@@ -387,6 +387,14 @@ void Win32Dialog::addColumn(int id, const std::string& title, int width) {
     SendMessageA(h, LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns), reinterpret_cast<LPARAM>(&column));
 }
 
+void Win32Dialog::setTabStops(int id, const std::vector<int>& stops) {
+    if (!is(id, ControlClass::SortedList)) return;
+    std::vector<INT> units(stops.begin(), stops.end());
+    SendMessageA(item(id), LB_SETTABSTOPS, static_cast<WPARAM>(units.size()),
+                 reinterpret_cast<LPARAM>(units.empty() ? nullptr : units.data()));
+    InvalidateRect(item(id), nullptr, TRUE);
+}
+
 void Win32Dialog::setSmallIcons(int id, const std::vector<HICON>& icons) {
     if (!is(id, ControlClass::ListView)) return;
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(icons.size()), 1);

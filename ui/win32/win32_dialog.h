@@ -61,6 +61,7 @@ public:
     void setSelection(int id, int index) override;
     void addColumn(int id, const std::string& title, int width) override;
     void setSmallIcons(int id, const std::vector<HICON>& icons) override;
+    void setTabStops(int id, const std::vector<int>& stops) override;
     void setProgressRange(int id, int low, int high) override;
     void setProgress(int id, int position) override;
     int progress(int id) override;

@@ -1,5 +1,5 @@
-/* kernel32: files and folders, processes and the command line, named shared memory, modules,
- * version, time, profile files and errors. */
+/* kernel32: files and folders, processes and the command line, threads, named shared memory,
+ * modules, version, time, profile files and errors. */
 #ifndef LUMORA_WINAPI_WINBASE_H
 #define LUMORA_WINAPI_WINBASE_H
 
@@ -237,6 +237,14 @@ HANDLE WINAPI GetCurrentProcess(void);
 DWORD WINAPI GetCurrentProcessId(void);
 DWORD WINAPI GetCurrentThreadId(void);
 void WINAPI ExitProcess(UINT uExitCode);
+
+/* Threads of this process. */
+typedef DWORD (WINAPI *LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
+                           LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                           DWORD dwCreationFlags, LPDWORD lpThreadId);
+BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize);
 BOOL WINAPI SetEnvironmentVariableA(LPCSTR lpName, LPCSTR lpValue);
 

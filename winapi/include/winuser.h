@@ -1,5 +1,5 @@
-/* user32: string tables; windows, message queues, timers, registered and broadcast messages;
- * message boxes and screen metrics. */
+/* user32: string tables; windows (shown, hidden, enabled), message queues, timers, registered
+ * and broadcast messages; message boxes and screen metrics. */
 #ifndef LUMORA_WINAPI_WINUSER_H
 #define LUMORA_WINAPI_WINUSER_H
 
@@ -137,11 +137,17 @@ int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
 HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 BOOL WINAPI EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam);
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
+/* This process's windows only; the window is told with WM_SHOWWINDOW and WM_ENABLE. */
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
+BOOL WINAPI IsWindowVisible(HWND hWnd);
+BOOL WINAPI IsWindowEnabled(HWND hWnd);
 
 /* Messages. */
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
+#define WM_ENABLE 0x000A
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
@@ -150,6 +156,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 #define WM_QUERYENDSESSION 0x0011
 #define WM_QUIT 0x0012
 #define WM_ENDSESSION 0x0016
+#define WM_SHOWWINDOW 0x0018
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100

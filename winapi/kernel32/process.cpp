@@ -1,4 +1,5 @@
-// kernel32: starting processes, waiting for them, their exit codes, and the current process.
+// kernel32: starting processes, waiting for them (and for this process's own threads), their exit
+// codes, and the current process.
 #include <windows.h>
 
 #include "child_process.h"
@@ -8,6 +9,7 @@
 #include "handles.h"
 #include "paths.h"
 #include "program_search.h"
+#include "threads.h"
 
 #include <fcntl.h>
 #include <linux/close_range.h>
@@ -239,6 +241,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
         sleepMs(dwMilliseconds);
         return WAIT_TIMEOUT;
     }
+    if (auto thread = handleObject<ThreadOfProcess>(hHandle))
+        return thread->wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     auto child = waitableChild(hHandle);
     if (!child) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -1,19 +1,23 @@
-// Reading the region page's phonebook files. Lines end with CR LF; a line ending in a bare line
-// feed loses nothing (only a carriage return before the line feed is cut off).
+// Reading the region page's phonebook files and the node page's node list. Lines end with CR LF;
+// a line ending in a bare line feed loses nothing (only a carriage return before the line feed is
+// cut off).
 #include "phonebook_files.h"
 
 #include <cstdio>
+#include <limits>
 
 namespace {
 
-bool readWholeFile(const char* name, std::string& text, bool& complete) {
+// `complete` is false when the file could not be read to its end or holds more than `limit` bytes.
+bool readWholeFile(const char* name, std::string& text, bool& complete,
+                   size_t limit = std::numeric_limits<size_t>::max()) {
     FILE* file = std::fopen(name, "rb");
     if (!file) return false;
     text.clear();
     char buffer[4096];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    complete = !std::ferror(file);
+    while (text.size() <= limit && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    complete = !std::ferror(file) && text.size() <= limit;
     std::fclose(file);
     return true;
 }
@@ -86,4 +90,38 @@ void splitAccessNumberLine(const std::string& line, std::string& popName, std::s
     const size_t tab = line.find('\t');
     popName = line.substr(0, tab);
     popNumber = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+}
+
+bool isPlainFileName(const std::string& name) {
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
+        return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
+std::vector<std::string> readNodeListFile(const std::string& name) {
+    std::vector<std::string> texts;
+    std::string text;
+    bool complete = false;
+    if (!isPlainFileName(name) || !readWholeFile(name.c_str(), text, complete, kNodeListFileLimit) || !complete)
+        return texts;
+    for (std::string line : splitLines(text)) {
+        if (line.empty()) continue;
+        // A NUL would end the text in the list.
+        for (char& c : line)
+            if (c == '\0') c = ' ';
+        const size_t comma = line.find(',');
+        std::string listed = line.substr(0, comma);
+        if (listed.size() < 25) listed.resize(25, ' ');
+        listed += '\t';
+        if (comma != std::string::npos) {
+            std::string rest = line.substr(comma + 1);
+            for (char& c : rest)
+                if (c == ',') c = '\t';
+            listed += rest;
+        }
+        texts.push_back(listed);
+    }
+    return texts;
 }

@@ -1,6 +1,7 @@
 // The phonebook of the region page: the region file (".pbr", one region name a line after a
 // header line) and the access number file (".pbk", comma-separated: country code, region code,
-// city, area code, local number), and the texts the page lists and stores.
+// city, area code, local number), and the texts the page lists and stores; the node page's node
+// list file.
 #pragma once
 
 #include <string>
@@ -40,3 +41,14 @@ std::string accessNumberText(const AccessNumber& number);
 // The selected list line split for the variables file: before the first tab "PopName", after it
 // "PopNumber".
 void splitAccessNumberLine(const std::string& line, std::string& popName, std::string& popNumber);
+
+// A name from outside (the installation medium) that may name a file of the current folder: not
+// empty, no folder, drive or parent folder in it, no control characters.
+bool isPlainFileName(const std::string& name);
+
+// The node list file: comma-separated lines, each listed as its first field (the node's name)
+// left-aligned in 25 characters, a tab, then its further fields separated by tabs. Empty lines
+// are skipped. Nothing when `name` is not a plain file name, the file cannot be read or it is
+// larger than kNodeListFileLimit.
+inline constexpr size_t kNodeListFileLimit = 1 << 20;
+std::vector<std::string> readNodeListFile(const std::string& name);
