@@ -80,6 +80,18 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
 
 void recordOpen(int fd, DWORD access, DWORD share) {
     if (!access) return;
+    // An open that shares nothing is one lock over all six bytes: the "opened for" bytes of
+    // kinds it did not open for say nothing more, since every later open with data access meets
+    // its "denies" bytes first (and no open with data access can be there before it).
+    if (!(share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))) {
+        struct flock lock {};
+        lock.l_type = F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = openedByte(kAccessRead);
+        lock.l_len = deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1;
+        ::fcntl(fd, F_OFD_SETLK, &lock);
+        return;
+    }
     // One lock for each run of neighbouring bytes: the three "denies" bytes are often all set.
     auto lockRun = [fd](off_t start, off_t length) {
         struct flock lock {};
@@ -129,6 +141,8 @@ bool inodesDenyingDeletion(std::set<ino_t>& inodes) {
         std::string number, kind, advisory, type, pid, device, end;
         unsigned long long start = 0;
         if (!(fields >> number >> kind >> advisory >> type >> pid >> device >> start >> end)) continue;
+        // The share locks are open-file-description locks; flock and POSIX locks are others'.
+        if (kind != "OFDLCK") continue;
         if (start > denies || (end != "EOF" && std::strtoull(end.c_str(), nullptr, 10) < denies)) continue;
         const size_t colon = device.rfind(':');
         if (colon != std::string::npos) inodes.insert(static_cast<ino_t>(std::strtoull(device.c_str() + colon + 1, nullptr, 10)));
@@ -144,8 +158,10 @@ bool heldBelow(const std::string& folder, const std::set<ino_t>& candidates) {
         const dirent* entry = ::readdir(directory);
         if (!entry) break;
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        const std::string path = folder + "/" + entry->d_name;
         unsigned char type = entry->d_type;
+        // A plain file that no open denies deleting needs no path.
+        if (type == DT_REG && !candidates.count(entry->d_ino)) continue;
+        const std::string path = folder + "/" + entry->d_name;
         if (type == DT_UNKNOWN) {
             struct stat st;
             if (::lstat(path.c_str(), &st) != 0) continue;
