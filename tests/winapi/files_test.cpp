@@ -14,6 +14,8 @@
 #include "folder_listing.h"
 
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -207,6 +209,26 @@ TEST_F(Files, ChangesAnotherProcessMakesInASearchedFolderAreSeenByTheNextLookUp)
               0);
     EXPECT_EQ(readText(folder + "\\swap.TXT"), "o");
     EXPECT_EQ(readText(folder + "\\OTHER.txt"), "s");
+
+    // A child of fork() keeps nothing of its parent's (their change queue is one), and the
+    // parent's listings stay current after the child closed its copy of the queue.
+    {
+        std::string match;
+        ASSERT_TRUE(winapi::lookUpInKeptListing(folder.c_str(), "swap.txt", match));
+        EXPECT_EQ(match, "Swap.txt");
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string match;
+        const bool inherited = winapi::lookUpInKeptListing(folder.c_str(), "swap.txt", match) ||
+                               winapi::keptListingCount() != 0;
+        ::_exit(inherited ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child used its parent's listings";
+    ASSERT_EQ(std::system(("touch '" + hostFolder + "/Forked.TXT'").c_str()), 0);
+    EXPECT_EQ(openError(folder + "\\forked.txt", GENERIC_WRITE, 0, CREATE_NEW), static_cast<DWORD>(ERROR_FILE_EXISTS));
 #endif
 }
 

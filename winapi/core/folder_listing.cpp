@@ -86,6 +86,7 @@ struct Kept {
     std::mutex mutex;
     int inotify = -1;
     bool unavailable = false;  // inotify could not be had: every search reads its folder
+    bool forked = false;       // this is a child of fork(): what is kept is the parent's
     std::unordered_map<int, Listing> byWatch;
     std::map<std::pair<dev_t, ino_t>, int> watchOf;
     // The folder paths that had a kept listing: only they are looked up at all, so a program
@@ -113,10 +114,13 @@ Kept& kept();
 void lockBeforeFork() { kept().mutex.lock(); }
 void unlockInParent() { kept().mutex.unlock(); }
 void forgetInChild() {
+    // Only what is safe between fork and exec: the listings are dropped at the next use.
     Kept& k = kept();
     k.mutex.unlock();
-    k.forgetAll();
+    if (k.inotify >= 0) ::close(k.inotify);
+    k.inotify = -1;
     k.unavailable = false;
+    k.forked = true;
 }
 
 Kept& kept() {
@@ -127,6 +131,16 @@ Kept& kept() {
         return made;
     }();
     return *instance;
+}
+
+// The kept listings, locked; a child of fork() first drops the ones it inherited.
+std::unique_lock<std::mutex> locked(Kept& k) {
+    std::unique_lock<std::mutex> lock(k.mutex);
+    if (k.forked) {
+        k.forgetAll();
+        k.forked = false;
+    }
+    return lock;
 }
 
 // File systems whose every change passes through this kernel's file system calls, which report
@@ -235,14 +249,14 @@ bool lookUpInKeptListing(const char* dir, std::string_view name, std::string& ma
     const char* key = *dir ? dir : ".";
     Kept& k = kept();
     {
-        std::lock_guard<std::mutex> lock(k.mutex);
+        const auto lock = locked(k);
         if (k.paths.find(std::string_view(key)) == k.paths.end()) return false;
     }
     // The folder the path names now; its changes are taken in after this look, so that one
     // removed and replaced by another with the same inode number is never taken for it.
     struct stat st;
     if (::stat(key, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    std::lock_guard<std::mutex> lock(k.mutex);
+    const auto lock = locked(k);
     takeInChanges(k);
     auto watch = k.watchOf.find({st.st_dev, st.st_ino});
     if (watch == k.watchOf.end()) {
@@ -261,7 +275,7 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
     if (folder < 0) return {};
     struct stat st;
     Kept& k = kept();
-    std::unique_lock<std::mutex> lock(k.mutex);
+    auto lock = locked(k);
     int watch = -1;
     if (::fstat(folder, &st) == 0 && watchable(folder) && haveInotify(k)) {
         takeInChanges(k);
@@ -312,13 +326,13 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
 
 void forgetKeptListings() {
     Kept& k = kept();
-    std::lock_guard<std::mutex> lock(k.mutex);
+    const auto lock = locked(k);
     k.forgetAll();
 }
 
 size_t keptListingCount() {
     Kept& k = kept();
-    std::lock_guard<std::mutex> lock(k.mutex);
+    const auto lock = locked(k);
     return k.byWatch.size();
 }
 
