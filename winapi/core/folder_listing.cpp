@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <set>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -92,6 +93,8 @@ struct Kept {
     // The folder paths that had a kept listing: only they are looked up at all, so a program
     // that never searched a folder pays nothing.
     std::unordered_set<std::string, PathHash, std::equal_to<>> paths;
+    // Folders searched once, whose listing was read but not kept.
+    std::set<std::pair<dev_t, ino_t>> searchedOnce;
 
     void forgetAll() {
         if (inotify >= 0) ::close(inotify);  // removes every watch
@@ -160,6 +163,18 @@ bool watchable(int folder) {
     default:
         return false;
     }
+}
+
+// Whether to keep the listing of a folder: not at its first search. Keeping costs a watch, and a
+// process that ends with watches waits at its end for the kernel to take them down (a few
+// milliseconds), which a program that creates one file should not pay. A folder searched again
+// is likely to be searched often (many files made in it), and from then on its listing is kept.
+bool searchedBefore(Kept& k, const struct stat& st) {
+    const std::pair<dev_t, ino_t> folder{st.st_dev, st.st_ino};
+    if (k.watchOf.count(folder) || k.searchedOnce.erase(folder)) return true;
+    if (k.searchedOnce.size() >= 4 * kMaxListings) k.searchedOnce.clear();
+    k.searchedOnce.insert(folder);
+    return false;
 }
 
 void takeIn(Kept& k, const inotify_event& event) {
@@ -277,7 +292,7 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
     Kept& k = kept();
     auto lock = locked(k);
     int watch = -1;
-    if (::fstat(folder, &st) == 0 && watchable(folder) && haveInotify(k)) {
+    if (::fstat(folder, &st) == 0 && searchedBefore(k, st) && watchable(folder) && haveInotify(k)) {
         takeInChanges(k);
         auto known = k.watchOf.find({st.st_dev, st.st_ino});
         if (known != k.watchOf.end()) {

@@ -11,9 +11,11 @@
 // tied to them by a stat at each look-up: a folder renamed, removed or replaced by another under
 // the same name cannot answer for the new one.
 //
-// A listing is kept only on local file systems whose changes all pass through this kernel (not
-// on network or FUSE file systems), and only while inotify can be had; otherwise every search
-// reads the folder, as before.
+// A folder's listing is kept from its second search on: a program that searches a folder once
+// (to create one file) does not pay for the watch, whose removal when the program ends waits a
+// few milliseconds for the kernel. A listing is kept only on local file systems whose changes all
+// pass through this kernel (not on network or FUSE file systems), and only while inotify can be
+// had; otherwise every search reads the folder, as before.
 #pragma once
 
 #include <string>
