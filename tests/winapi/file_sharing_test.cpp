@@ -130,4 +130,78 @@ TEST_F(Sharing, AFileHeldByAnotherProcessIsFreedWhenThatProcessEnds) {
     CloseHandle(child.hProcess);
 }
 
+// A program's open file keeps its folder where it is: a folder with a file below it (here two
+// levels down, among others) that is open without delete sharing cannot be renamed, in this
+// process or held by another. Windows refuses; Wine renames such folders all the same, so the
+// refusals are asked of the Linux side only.
+TEST_F(Sharing, AFolderWithAFileHeldWithoutDeleteSharingBelowItCannotBeRenamed) {
+    const std::string skin = dir + "skin";
+    ASSERT_TRUE(CreateDirectoryA(skin.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((skin + "\\pages").c_str(), nullptr));
+    for (const char* name : {"a.htm", "b.htm", "pages\\c.htm", "pages\\held.htm", "pages\\d.htm"})
+        ASSERT_TRUE(writeText(skin + "\\" + name, name));
+    const std::string held = skin + "\\pages\\held.htm";
+    const std::string moved = dir + "moved";
+    const bool refuses = lumora_test::onLinux();
+
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetLastError(0xDEAD);
+    const bool movedWhileHeld = MoveFileA(skin.c_str(), moved.c_str());
+    if (refuses) {
+        EXPECT_FALSE(movedWhileHeld);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    if (movedWhileHeld) {
+        ASSERT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
+    }
+    CloseHandle(file);
+
+    // Sharing deletion lets the folder go; so does closing.
+    file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(MoveFileA(skin.c_str(), moved.c_str()));
+    CloseHandle(file);
+    ASSERT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
+
+    // Held by another process.
+    const std::string ready = dir + "ready";
+    std::string line = "winapi_child open \"" + held + "\" 1 touch \"" + ready + "\" sleep 60000";
+    const std::string program = lumora_test::builtProgram("winapi_child");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    for (int i = 0; i < 3000 && !file_test::exists(ready); ++i) Sleep(10);
+    ASSERT_TRUE(file_test::exists(ready));
+    SetLastError(0xDEAD);
+    const bool movedWhileChildHolds = MoveFileA(skin.c_str(), moved.c_str());
+    if (refuses) {
+        EXPECT_FALSE(movedWhileChildHolds);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    TerminateProcess(child.hProcess, 0);
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    if (movedWhileChildHolds) {
+        ASSERT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
+    }
+    ASSERT_TRUE(MoveFileA(skin.c_str(), moved.c_str())) << "free once the holder has gone";
+    EXPECT_EQ(readText(moved + "\\pages\\held.htm"), "pages\\held.htm");
+
+    // A folder of more files than the system asks one by one (it reads the kernel's list of
+    // locks for those) is held the same.
+    if (refuses) {
+        for (int i = 0; i < 2100; ++i) ASSERT_TRUE(writeText(moved + "\\pages\\many" + std::to_string(i) + ".htm", ""));
+        file = CreateFileA((moved + "\\pages\\held.htm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SetLastError(0xDEAD);
+        EXPECT_FALSE(MoveFileA(moved.c_str(), skin.c_str()));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        CloseHandle(file);
+        EXPECT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
+    }
+}
+
 }  // namespace

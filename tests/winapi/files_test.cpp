@@ -3,10 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "file_helpers.h"
 #include "testenv.h"
+
+#ifndef _WIN32
+#include "folder_listing.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#endif
 
 using file_test::readText;
 using file_test::writeText;
@@ -98,6 +111,125 @@ TEST_F(Files, WindowsPathsFindNamesIgnoringCase) {
     FindClose(find);
     EXPECT_EQ(files, 1);
     EXPECT_EQ(readText(at("Config\\Disconnected.htm")), "new");
+}
+
+// The names in a folder as the system lists them, sorted.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") names.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs winapi_child with the commands and waits for it; its exit code.
+DWORD runChild(const std::string& commands) {
+    const std::string program = lumora_test::builtProgram("winapi_child");
+    std::string line = "winapi_child " + commands;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+        return 0xDEAD;
+    WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD code = 0xDEAD;
+    GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return code;
+}
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// A name that does not exist as spelled is searched for in its folder ignoring case. On Linux the
+// folder's listing is then kept for the next searches: whatever another process did to the
+// folder since must be seen by the very next look-up, as on Windows, which keeps no such listing.
+TEST_F(Files, ChangesAnotherProcessMakesInASearchedFolderAreSeenByTheNextLookUp) {
+    const std::string folder = at("Listed");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(writeText(folder + "\\First.txt", "1"));
+    ASSERT_TRUE(writeText(folder + "\\Gone.txt", "g"));
+    EXPECT_EQ(readText(folder + "\\FIRST.TXT"), "1");
+#ifndef _WIN32
+    {
+        // The folder was searched, so its listing is kept: what follows tests that listing.
+        std::string match;
+        ASSERT_TRUE(winapi::lookUpInKeptListing(folder.c_str(), "first.TXT", match));
+        EXPECT_EQ(match, "First.txt");
+    }
+#endif
+
+    // Another process adds a name in another spelling: it is there for the next look-up, and a new
+    // file of that name is refused rather than made beside it.
+    ASSERT_EQ(runChild("create " + quoted(folder + "\\Page.HTM")), 0u);
+    EXPECT_EQ(openError(folder + "\\page.htm", GENERIC_WRITE, 0, CREATE_NEW), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(openError(folder + "\\PAGE.htm", GENERIC_READ, 0, OPEN_EXISTING), 0u);
+    ASSERT_TRUE(writeText(folder + "\\pAGE.hTM", "written"));
+    EXPECT_EQ(readText(folder + "\\Page.HTM"), "written");
+
+    // Another process removes a name: a new file takes the spelling it is written with, not the
+    // removed one's.
+    ASSERT_EQ(runChild("delete " + quoted(folder + "\\gone.TXT")), 0u);
+    EXPECT_EQ(openError(folder + "\\GONE.txt", GENERIC_READ, 0, OPEN_EXISTING), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    ASSERT_TRUE(writeText(folder + "\\GONE.txt", "back"));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"First.txt", "GONE.txt", "Page.HTM"}));
+
+    // Another process renames a file within the folder.
+    ASSERT_EQ(runChild("move " + quoted(folder + "\\first.txt") + " " + quoted(folder + "\\Renamed.TXT")), 0u);
+    EXPECT_EQ(openError(folder + "\\FIRST.txt", GENERIC_READ, 0, OPEN_EXISTING), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(readText(folder + "\\renamed.txt"), "1");
+
+    // Another process moves the folder aside and makes another one under its name: look-ups by
+    // the name find the new folder's names, not the old one's, which moved with it.
+    ASSERT_EQ(runChild("move " + quoted(folder) + " " + quoted(at("Aside")) + " mkdir " + quoted(folder) +
+                       " create " + quoted(folder + "\\Other.txt")),
+              0u);
+    EXPECT_EQ(openError(folder + "\\OTHER.TXT", GENERIC_READ, 0, OPEN_EXISTING), 0u);
+    EXPECT_EQ(openError(folder + "\\renamed.txt", GENERIC_READ, 0, OPEN_EXISTING), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(readText(at("ASIDE\\renamed.txt")), "1");
+    ASSERT_TRUE(writeText(folder + "\\other.TXT", "o"));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"Other.txt"}));
+
+#ifndef _WIN32
+    // A program that is no Windows program at all changes the folder behind the system's back.
+    const std::string hostFolder = folder;
+    ASSERT_EQ(std::system(("touch '" + hostFolder + "/Host.TXT'").c_str()), 0);
+    EXPECT_EQ(openError(folder + "\\host.txt", GENERIC_WRITE, 0, CREATE_NEW), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    ASSERT_EQ(std::system(("rm '" + hostFolder + "/Host.TXT'").c_str()), 0);
+    EXPECT_EQ(openError(folder + "\\host.txt", GENERIC_READ, 0, OPEN_EXISTING), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // Two names exchanged in one step (renameat2 RENAME_EXCHANGE) are both still there.
+    ASSERT_TRUE(writeText(folder + "\\Swap.txt", "s"));
+    ASSERT_EQ(::renameat2(AT_FDCWD, (hostFolder + "/Swap.txt").c_str(), AT_FDCWD, (hostFolder + "/Other.txt").c_str(),
+                          RENAME_EXCHANGE),
+              0);
+    EXPECT_EQ(readText(folder + "\\swap.TXT"), "o");
+    EXPECT_EQ(readText(folder + "\\OTHER.txt"), "s");
+
+    // A child of fork() keeps nothing of its parent's (their change queue is one), and the
+    // parent's listings stay current after the child closed its copy of the queue.
+    {
+        std::string match;
+        ASSERT_TRUE(winapi::lookUpInKeptListing(folder.c_str(), "swap.txt", match));
+        EXPECT_EQ(match, "Swap.txt");
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string match;
+        const bool inherited = winapi::lookUpInKeptListing(folder.c_str(), "swap.txt", match) ||
+                               winapi::keptListingCount() != 0;
+        ::_exit(inherited ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child used its parent's listings";
+    ASSERT_EQ(std::system(("touch '" + hostFolder + "/Forked.TXT'").c_str()), 0);
+    EXPECT_EQ(openError(folder + "\\forked.txt", GENERIC_WRITE, 0, CREATE_NEW), static_cast<DWORD>(ERROR_FILE_EXISTS));
+#endif
 }
 
 TEST_F(Files, BadNamesFolderNamesAndOverlongPaths) {

@@ -37,19 +37,32 @@ char fromCodePoint(uint32_t cp) {
     return '?';
 }
 
+// The length of the leading plain ASCII part, which reads the same in both encodings.
+size_t asciiPrefix(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
+
 }  // namespace
 
 std::string cp1252ToUtf8(std::string_view text) {
+    const size_t plain = asciiPrefix(text);
+    if (plain == text.size()) return std::string(text);
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    for (unsigned char c : text) appendUtf8(out, toCodePoint(c));
+    out.append(text.data(), plain);
+    for (unsigned char c : text.substr(plain)) appendUtf8(out, toCodePoint(c));
     return out;
 }
 
 std::string utf8ToCp1252(std::string_view text) {
+    const size_t plain = asciiPrefix(text);
+    if (plain == text.size()) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    size_t i = 0;
+    out.append(text.data(), plain);
+    size_t i = plain;
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;

@@ -2,9 +2,9 @@
 #include "paths.h"
 
 #include "cp1252.h"
+#include "folder_listing.h"
 #include "prefix.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -22,44 +22,30 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Finds `name` in `dir` ignoring letter case; empty when there is none.
-std::string findIgnoringCase(const std::string& dir, const std::string& name) {
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return {};
-    const std::string wanted = cp1252Lower(utf8ToCp1252(name));
-    std::string found;
-    while (dirent* e = ::readdir(d)) {
-        if (cp1252Lower(utf8ToCp1252(e->d_name)) == wanted) {
-            found = e->d_name;
-            break;
-        }
-    }
-    ::closedir(d);
-    return found;
-}
-
 DWORD checkCharacters(const char* path, size_t length, Mode mode) {
     // In a pattern the wildcards are allowed after the last separator only.
     size_t lastSeparator = 0;
-    for (size_t i = 0; i < length; ++i)
-        if (path[i] == '\\' || path[i] == '/') lastSeparator = i + 1;
+    size_t firstWildcard = 0;  // one past it
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|') return ERROR_INVALID_NAME;
-        if (c == '*' || c == '?') {
-            if (mode == Mode::Resolve || (mode == Mode::Pattern && i < lastSeparator))
-                return ERROR_INVALID_NAME;
+        if (c == '\\' || c == '/') lastSeparator = i + 1;
+        else if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|') return ERROR_INVALID_NAME;
+        else if (c == '*' || c == '?') {
+            if (mode == Mode::Resolve) return ERROR_INVALID_NAME;
+            if (!firstWildcard) firstWildcard = i + 1;
         }
     }
+    // A wildcard before the last separator is in a folder name.
+    if (mode == Mode::Pattern && firstWildcard && firstWildcard <= lastSeparator) return ERROR_INVALID_NAME;
     return ERROR_SUCCESS;
 }
 
 // Windows drops trailing dots and blanks of a path's last component.
-void dropTrailingDots(std::string& component) {
+void dropTrailingDots(std::string_view& component) {
     if (component == "." || component == "..") return;
     size_t keep = component.size();
     while (keep > 0 && (component[keep - 1] == '.' || component[keep - 1] == ' ')) --keep;
-    component.resize(keep);
+    component = component.substr(0, keep);
 }
 
 DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
@@ -86,14 +72,17 @@ DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
     }
     const bool absolute = !root.empty();
 
-    // Split into components and resolve "." and ".." on the text, as Windows does.
-    std::vector<std::string> parts;
+    // Split into components and resolve "." and ".." on the text, as Windows does. The parts
+    // are views of `path`.
+    std::vector<std::string_view> parts;
+    parts.reserve(16);
     const bool trailingSeparator = path.back() == '/';
-    while (pos < path.size()) {
-        size_t end = path.find('/', pos);
-        if (end == std::string::npos) end = path.size();
-        std::string component = path.substr(pos, end - pos);
-        const bool last = end == path.size();
+    const std::string_view text(path);
+    while (pos < text.size()) {
+        size_t end = text.find('/', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view component = text.substr(pos, end - pos);
+        const bool last = end == text.size();
         pos = end + 1;
         if (last && mode != Mode::Pattern) dropTrailingDots(component);
         if (component.empty() || component == ".") continue;
@@ -102,17 +91,40 @@ DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
             else if (!absolute) parts.push_back(component);
             continue;
         }
-        parts.push_back(std::move(component));
+        parts.push_back(component);
     }
 
     // Most paths name what exists (or a new file in a folder that exists) spelled as it is: a
     // look at the whole path or its folder spares a look at every folder on the way.
     size_t spelledExactly = 0;
     if (mode == Mode::Resolve && !parts.empty()) {
-        std::string folder = root;
-        for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + '/';
-        if (exists(folder + parts.back())) spelledExactly = parts.size();
-        else if (parts.size() > 1 && exists(folder)) spelledExactly = parts.size() - 1;
+        std::string folder;
+        folder.reserve(root.size() + path.size() + 2);
+        folder = root;
+        for (size_t i = 0; i + 1 < parts.size(); ++i) {
+            folder += parts[i];
+            folder += '/';
+        }
+        const std::string_view name = parts.back();
+        // A folder searched before answers from its kept listing, which also says whether the
+        // last part exists as spelled.
+        if (name != "..") {
+            const bool slash = folder.size() > 1 && folder.back() == '/';
+            if (slash) folder.pop_back();
+            std::string match;
+            const bool known = lookUpInKeptListing(folder.c_str(), name, match);
+            if (slash) folder += '/';
+            if (known) {
+                hostPath = std::move(folder);
+                hostPath += match.empty() ? name : std::string_view(match);
+                if (trailingSeparator) hostPath += '/';
+                return ERROR_SUCCESS;
+            }
+        }
+        const size_t folderLength = folder.size();
+        folder += name;
+        if (exists(folder)) spelledExactly = parts.size();
+        else if (parts.size() > 1 && exists(folder.substr(0, folderLength))) spelledExactly = parts.size() - 1;
     }
     // The last part was looked at whole already and is not there as spelled.
     const bool lastLookedAt = spelledExactly + 1 == parts.size() && mode == Mode::Resolve;
@@ -121,14 +133,15 @@ DWORD translate(LPCSTR windowsPath, std::string& hostPath, Mode mode) {
     std::string resolved = root;
     bool parentExists = mode != Mode::Lexical;
     for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string& component = parts[i];
+        const std::string_view component = parts[i];
         const bool last = i + 1 == parts.size();
-        std::string candidate = resolved + component;
+        std::string candidate = resolved;
+        candidate += component;
         const bool resolvable = !(last && mode == Mode::Pattern) && component != "..";
         if (parentExists && resolvable && i >= spelledExactly && ((last && lastLookedAt) || !exists(candidate))) {
-            std::string dir = resolved;
-            if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-            std::string match = findIgnoringCase(dir, component);
+            std::string_view dir = resolved;
+            if (dir.size() > 1 && dir.back() == '/') dir.remove_suffix(1);
+            const std::string match = findIgnoringCase(dir, component);
             if (!match.empty()) candidate = resolved + match;
             else parentExists = false;
         }

@@ -75,59 +75,72 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
     const bool trailingSeparator = !hostPath.empty() && hostPath.back() == '/';
 
     SharingGate gate;
+    // A disposition that may create tries that first: a new file needs no look before it, and
+    // the created file is a regular file, which never blocks (no O_NONBLOCK to take off again).
+    const bool mayCreate = disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+    bool tryCreating = mayCreate && !trailingSeparator;
     // A file that appears or vanishes between looking and opening is looked at again.
     for (int attempt = 0; attempt < 16; ++attempt) {
+        int fd;
+        if (tryCreating) {
+            fd = ::open(hostPath.c_str(), (openFlags & ~O_NONBLOCK) | O_CREAT | O_EXCL, 0666);
+            if (fd >= 0) {
+                recordOpen(fd, access, share);
+                // The attributes of a new file are kept where the file system allows it. A plain
+                // writable file has nothing to keep: a new file has no stored attributes yet.
+                struct stat created;
+                if (::fstat(fd, &created) == 0 && ((flags & kSettable) || isReadOnlyFile(created)))
+                    storeAttributes(hostPath, fd, created, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
+                SetLastError(ERROR_SUCCESS);
+                auto file = std::make_shared<FileObject>(fd, hostPath, access, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+                file->archivedByOpen();
+                return file;
+            }
+            if (errno != EEXIST) return fail(pathErrnoToWin32(errno, hostPath));
+            // Something has the name: look at what it is.
+            tryCreating = false;
+        }
         struct stat st;
         const bool exists = ::stat(hostPath.c_str(), &st) == 0;
         if (exists && S_ISDIR(st.st_mode))
             return fail(disposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
         if (trailingSeparator) return fail(ERROR_INVALID_NAME);
         if (!exists && errno != ENOENT) return fail(pathErrnoToWin32(errno, hostPath));
-
-        int fd;
-        if (exists) {
-            if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
-            if (isReadOnlyFile(st) && ((access & (kAccessWrite | kAccessDelete)) || truncates))
-                return fail(ERROR_ACCESS_DENIED);
-            // Overwriting a hidden or system file has to name those attributes again.
-            const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-            if (disposition == CREATE_ALWAYS &&
-                (attributesOf(hostPath, -1, st) & hiddenSystem & ~flags))
-                return fail(ERROR_ACCESS_DENIED);
-            fd = ::open(hostPath.c_str(), openFlags);
-            if (fd < 0) {
-                if (errno == ENOENT) continue;
-                return fail(pathErrnoToWin32(errno, hostPath));
-            }
-            if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
-            if (truncates && ::ftruncate(fd, 0) != 0) return fail(errnoToWin32(errno), fd);
-            recordOpen(fd, access, share);
-            struct stat opened;
-            if (disposition == CREATE_ALWAYS && ::fstat(fd, &opened) == 0)
-                storeAttributes(hostPath, fd, opened, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
-            else if (truncates)
-                markChanged(fd);
-            SetLastError(disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS
-                                                                                   : ERROR_SUCCESS);
-        } else {
-            if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)
-                return fail(pathErrnoToWin32(ENOENT, hostPath));
-            fd = ::open(hostPath.c_str(), openFlags | O_CREAT | O_EXCL, 0666);
-            if (fd < 0) {
-                if (errno == EEXIST) continue;
-                return fail(pathErrnoToWin32(errno, hostPath));
-            }
-            recordOpen(fd, access, share);
-            // The attributes of a new file are kept where the file system allows it. A plain
-            // writable file has nothing to keep: a new file has no stored attributes yet.
-            struct stat created;
-            if (::fstat(fd, &created) == 0 && ((flags & kSettable) || isReadOnlyFile(created)))
-                storeAttributes(hostPath, fd, created, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
-            SetLastError(ERROR_SUCCESS);
+        if (!exists) {
+            if (!mayCreate) return fail(pathErrnoToWin32(ENOENT, hostPath));
+            // Gone again (or a link to nothing, which the next creating open reports as there).
+            tryCreating = true;
+            continue;
         }
+
+        if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+        if (isReadOnlyFile(st) && ((access & (kAccessWrite | kAccessDelete)) || truncates))
+            return fail(ERROR_ACCESS_DENIED);
+        // Overwriting a hidden or system file has to name those attributes again.
+        const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (disposition == CREATE_ALWAYS && (attributesOf(hostPath, -1, st) & hiddenSystem & ~flags))
+            return fail(ERROR_ACCESS_DENIED);
+        fd = ::open(hostPath.c_str(), openFlags);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                tryCreating = mayCreate;
+                continue;
+            }
+            return fail(pathErrnoToWin32(errno, hostPath));
+        }
+        if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
+        if (truncates && ::ftruncate(fd, 0) != 0) return fail(errnoToWin32(errno), fd);
+        recordOpen(fd, access, share);
+        struct stat opened;
+        if (disposition == CREATE_ALWAYS && ::fstat(fd, &opened) == 0)
+            storeAttributes(hostPath, fd, opened, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
+        else if (truncates)
+            markChanged(fd);
+        SetLastError(disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS
+                                                                               : ERROR_SUCCESS);
         ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
         auto file = std::make_shared<FileObject>(fd, hostPath, access, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
-        if (!exists || disposition == CREATE_ALWAYS) file->archivedByOpen();
+        if (disposition == CREATE_ALWAYS) file->archivedByOpen();
         return file;
     }
     return fail(ERROR_SHARING_VIOLATION);

@@ -15,6 +15,10 @@
 //   hold FILE SHARE MS      the same, closing it again after MS milliseconds
 //   regset KEY VALUE DATA   store DATA as the REG_SZ VALUE of KEY (HKLM\... or HKCU\...)
 //   regget KEY VALUE FILE   write that value (or "missing ERROR") to FILE
+//   create FILE             CreateFileA(FILE, CREATE_NEW) and close it; exit code 7 when it fails
+//   delete FILE             DeleteFileA(FILE); exit code 8 when it fails
+//   move FROM TO            MoveFileA(FROM, TO); exit code 9 when it fails
+//   mkdir FOLDER            CreateDirectoryA(FOLDER); exit code 10 when it fails
 #include <windows.h>
 
 #include <cstdio>
@@ -133,6 +137,17 @@ int main(int argc, char** argv) {
         } else if (command == "regget" && left >= 3) {
             if (!writeFile(argv[i + 3], getValue(argv[i + 1], argv[i + 2]))) return 3;
             i += 3;
+        } else if (command == "create" && left >= 1) {
+            HANDLE file = CreateFileA(argv[++i], GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file == INVALID_HANDLE_VALUE) return 7;
+            CloseHandle(file);
+        } else if (command == "delete" && left >= 1) {
+            if (!DeleteFileA(argv[++i])) return 8;
+        } else if (command == "move" && left >= 2) {
+            if (!MoveFileA(argv[i + 1], argv[i + 2])) return 9;
+            i += 2;
+        } else if (command == "mkdir" && left >= 1) {
+            if (!CreateDirectoryA(argv[++i], nullptr)) return 10;
         } else {
             break;
         }

@@ -1,0 +1,354 @@
+// Finding a file name ignoring letter case, with watched listings of folders.
+#include "folder_listing.h"
+
+#include "cp1252.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <pthread.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <set>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace winapi {
+namespace {
+
+// Enough for the folders a program works in; past it everything is dropped and watched anew.
+constexpr size_t kMaxListings = 128;
+// A bigger folder is read at each search rather than held in memory.
+constexpr size_t kMaxNames = 100000;
+// What changes a folder's names. A name moved away drops the whole listing rather than the one
+// name: an exchange of two names (renameat2 RENAME_EXCHANGE) reports a name moved in and then
+// the same name moved out, which cannot be told from a name that came and went.
+constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
+
+// A name as Windows compares it: Windows-1252, letter case folded. Plain ASCII names, the usual
+// ones, fold without the conversion.
+std::string folded(std::string_view hostName) {
+    std::string out(hostName);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80) return cp1252Lower(utf8ToCp1252(hostName));
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    return out;
+}
+
+// Heterogeneous look-up of folder paths, without making a string of each.
+struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+// The names of one folder, by their folded form (several host names can fold alike).
+struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::unordered_multimap<std::string, std::string> byFolded;
+
+    void add(std::string_view name) {
+        std::string key = folded(name);
+        auto [first, last] = byFolded.equal_range(key);
+        for (auto it = first; it != last; ++it)
+            if (it->second == name) return;
+        byFolded.emplace(std::move(key), std::string(name));
+    }
+    void remove(std::string_view name) {
+        auto [first, last] = byFolded.equal_range(folded(name));
+        for (auto it = first; it != last; ++it) {
+            if (it->second != name) continue;
+            byFolded.erase(it);
+            return;
+        }
+    }
+    // The exact spelling when present, else a name folding alike; empty for none.
+    std::string find(std::string_view name) const {
+        auto [first, last] = byFolded.equal_range(folded(name));
+        if (first == last) return {};
+        for (auto it = first; it != last; ++it)
+            if (it->second == name) return it->second;
+        return first->second;
+    }
+};
+
+struct Kept {
+    std::mutex mutex;
+    int inotify = -1;
+    bool unavailable = false;  // inotify could not be had: every search reads its folder
+    bool forked = false;       // this is a child of fork(): what is kept is the parent's
+    std::unordered_map<int, Listing> byWatch;
+    std::map<std::pair<dev_t, ino_t>, int> watchOf;
+    // The folder paths that had a kept listing: only they are looked up at all, so a program
+    // that never searched a folder pays nothing.
+    std::unordered_set<std::string, PathHash, std::equal_to<>> paths;
+    // Folders searched once, whose listing was read but not kept.
+    std::set<std::pair<dev_t, ino_t>> searchedOnce;
+
+    void forgetAll() {
+        if (inotify >= 0) ::close(inotify);  // removes every watch
+        inotify = -1;
+        byWatch.clear();
+        watchOf.clear();
+        paths.clear();
+    }
+    void drop(std::unordered_map<int, Listing>::iterator it, bool removeWatch) {
+        watchOf.erase({it->second.device, it->second.inode});
+        if (removeWatch) ::inotify_rm_watch(inotify, it->first);
+        byWatch.erase(it);
+    }
+};
+
+Kept& kept();
+
+// fork() copies the inotify descriptor, and a child reading from it would take the parent's
+// events: the child starts with nothing kept (its copy is closed; the parent's stays open).
+void lockBeforeFork() { kept().mutex.lock(); }
+void unlockInParent() { kept().mutex.unlock(); }
+void forgetInChild() {
+    // Only what is safe between fork and exec: the listings are dropped at the next use.
+    Kept& k = kept();
+    k.mutex.unlock();
+    if (k.inotify >= 0) ::close(k.inotify);
+    k.inotify = -1;
+    k.unavailable = false;
+    k.forked = true;
+}
+
+Kept& kept() {
+    // Never destroyed: look-ups from other static destructors stay safe.
+    static Kept* instance = [] {
+        Kept* made = new Kept;
+        ::pthread_atfork(lockBeforeFork, unlockInParent, forgetInChild);
+        return made;
+    }();
+    return *instance;
+}
+
+// The kept listings, locked; a child of fork() first drops the ones it inherited.
+std::unique_lock<std::mutex> locked(Kept& k) {
+    std::unique_lock<std::mutex> lock(k.mutex);
+    if (k.forked) {
+        k.forgetAll();
+        k.forked = false;
+    }
+    return lock;
+}
+
+// File systems whose every change passes through this kernel's file system calls, which report
+// it to inotify. Network and FUSE file systems change behind the kernel's back.
+bool watchable(int folder) {
+    struct statfs fs;
+    if (::fstatfs(folder, &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case RAMFS_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether to keep the listing of a folder: not at its first search. Keeping costs a watch, and a
+// process that ends with watches waits at its end for the kernel to take them down (a few
+// milliseconds), which a program that creates one file should not pay. A folder searched again
+// is likely to be searched often (many files made in it), and from then on its listing is kept.
+bool searchedBefore(Kept& k, const struct stat& st) {
+    const std::pair<dev_t, ino_t> folder{st.st_dev, st.st_ino};
+    if (k.watchOf.count(folder) || k.searchedOnce.erase(folder)) return true;
+    if (k.searchedOnce.size() >= 4 * kMaxListings) k.searchedOnce.clear();
+    k.searchedOnce.insert(folder);
+    return false;
+}
+
+void takeIn(Kept& k, const inotify_event& event) {
+    if (event.mask & IN_Q_OVERFLOW) {
+        // Changes were lost: nothing kept can be trusted.
+        k.forgetAll();
+        return;
+    }
+    auto it = k.byWatch.find(event.wd);
+    if (it == k.byWatch.end()) return;
+    if (event.mask & IN_IGNORED) {
+        k.drop(it, false);  // the watch is gone (folder removed, file system unmounted)
+        return;
+    }
+    if (event.mask & (IN_DELETE_SELF | IN_UNMOUNT | IN_MOVED_FROM)) {
+        k.drop(it, !(event.mask & (IN_DELETE_SELF | IN_UNMOUNT)));
+        return;
+    }
+    if (!event.len) return;
+    const std::string_view name(event.name);
+    if (event.mask & (IN_CREATE | IN_MOVED_TO)) {
+        it->second.add(name);
+        if (it->second.byFolded.size() > kMaxNames) k.drop(it, true);
+    } else if (event.mask & IN_DELETE) {
+        it->second.remove(name);
+    }
+}
+
+// Applies every change the kernel has queued. A change completed before this call is queued
+// already, since the kernel queues it inside the call that made it.
+void takeInChanges(Kept& k) {
+    alignas(inotify_event) char buffer[16384];
+    while (k.inotify >= 0) {
+        const ssize_t n = ::read(k.inotify, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return;
+        if (n <= 0) {
+            k.forgetAll();  // the queue cannot be read: nothing kept can be trusted
+            return;
+        }
+        // The kernel pads each event so that the next one is aligned.
+        for (ssize_t at = 0; at < n && k.inotify >= 0;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            takeIn(k, *event);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+        // A read that left room for another event emptied the queue.
+        if (static_cast<size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer) return;
+    }
+}
+
+bool haveInotify(Kept& k) {
+    if (k.inotify >= 0) return true;
+    if (k.unavailable) return false;
+    k.inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (k.inotify < 0) k.unavailable = true;
+    return k.inotify >= 0;
+}
+
+// Reads the names of the open folder; false when it cannot be read whole.
+bool readNames(int folder, std::vector<std::string>& names) {
+    alignas(8) char buffer[32768];
+    for (;;) {
+        const long n = ::getdents64(folder, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        for (long at = 0; at < n;) {
+            dirent64 entry;
+            std::memcpy(&entry, buffer + at, offsetof(dirent64, d_name));
+            const char* name = buffer + at + offsetof(dirent64, d_name);
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) names.emplace_back(name);
+            at += entry.d_reclen;
+        }
+    }
+}
+
+std::string firstMatch(const std::vector<std::string>& names, const std::string& wanted) {
+    for (const std::string& name : names)
+        if (folded(name) == wanted) return name;
+    return {};
+}
+
+}  // namespace
+
+bool lookUpInKeptListing(const char* dir, std::string_view name, std::string& match) {
+    const char* key = *dir ? dir : ".";
+    Kept& k = kept();
+    {
+        const auto lock = locked(k);
+        if (k.paths.find(std::string_view(key)) == k.paths.end()) return false;
+    }
+    // The folder the path names now; its changes are taken in after this look, so that one
+    // removed and replaced by another with the same inode number is never taken for it.
+    struct stat st;
+    if (::stat(key, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    const auto lock = locked(k);
+    takeInChanges(k);
+    auto watch = k.watchOf.find({st.st_dev, st.st_ino});
+    if (watch == k.watchOf.end()) {
+        auto path = k.paths.find(std::string_view(key));
+        if (path != k.paths.end()) k.paths.erase(path);
+        return false;
+    }
+    match = k.byWatch.at(watch->second).find(name);
+    return true;
+}
+
+std::string findIgnoringCase(std::string_view dir, std::string_view name) {
+    const std::string key = dir.empty() ? std::string(".") : std::string(dir);
+    const std::string wanted = folded(name);
+    const int folder = ::open(key.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return {};
+    struct stat st;
+    Kept& k = kept();
+    auto lock = locked(k);
+    int watch = -1;
+    if (::fstat(folder, &st) == 0 && searchedBefore(k, st) && watchable(folder) && haveInotify(k)) {
+        takeInChanges(k);
+        auto known = k.watchOf.find({st.st_dev, st.st_ino});
+        if (known != k.watchOf.end()) {
+            // Kept already, under another path to the same folder.
+            ::close(folder);
+            if (k.paths.size() < 4 * kMaxListings) k.paths.insert(key);
+            return k.byWatch.at(known->second).find(name);
+        }
+        if (k.byWatch.size() >= kMaxListings || k.paths.size() >= 4 * kMaxListings) {
+            k.forgetAll();
+            haveInotify(k);
+        }
+        // Watched through the open folder itself, so that the watch and the listing are of the
+        // same folder even when the path changes meanwhile; watched before it is read, so that
+        // no change after the reading is missed.
+        if (k.inotify >= 0) {
+            watch = ::inotify_add_watch(k.inotify, ("/proc/self/fd/" + std::to_string(folder)).c_str(), kWatchMask);
+            // A watch of the same folder can outlive its listing (moved-away names): its queued
+            // changes are from before this reading.
+            auto stale = k.byWatch.find(watch);
+            if (watch >= 0 && stale != k.byWatch.end()) k.drop(stale, false);
+        }
+    }
+    std::vector<std::string> names;
+    const bool whole = readNames(folder, names);
+    ::close(folder);
+    if (watch >= 0 && (!whole || names.size() > kMaxNames)) {
+        ::inotify_rm_watch(k.inotify, watch);
+        watch = -1;
+    }
+    if (watch < 0) {
+        lock.unlock();
+        return firstMatch(names, wanted);
+    }
+    Listing listing;
+    listing.device = st.st_dev;
+    listing.inode = st.st_ino;
+    listing.byFolded.reserve(names.size() + 16);
+    for (const std::string& entry : names) listing.add(entry);
+    const std::string found = listing.find(name);
+    k.watchOf[{st.st_dev, st.st_ino}] = watch;
+    k.byWatch[watch] = std::move(listing);
+    k.paths.insert(key);
+    return found;
+}
+
+void forgetKeptListings() {
+    Kept& k = kept();
+    const auto lock = locked(k);
+    k.forgetAll();
+}
+
+size_t keptListingCount() {
+    Kept& k = kept();
+    const auto lock = locked(k);
+    return k.byWatch.size();
+}
+
+}  // namespace winapi
