@@ -108,14 +108,6 @@ double barFill(const ScreenArea& bar) {
     return static_cast<double>(x - inset) / (last - inset);
 }
 
-void addDialDevice(const char* name, const char* type) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(type), static_cast<DWORD>(std::strlen(type) + 1));
-    RegCloseKey(key);
-}
-
 struct WizardDevicePages : ::testing::Test {
     lumora_test::XvfbServer display;
     std::string work;

@@ -148,4 +148,13 @@ void setWindowsVersion(const char* version) {
     RegCloseKey(key);
 }
 
+void addDialDevice(const char* name, const char* type) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
+                   static_cast<DWORD>(std::string(type).size() + 1));
+    RegCloseKey(key);
+}
+
 }  // namespace wizard_test

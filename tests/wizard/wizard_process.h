@@ -55,5 +55,7 @@ std::string variable(const char* key);
 void setVariable(const char* key, const char* value);
 
 void setWindowsVersion(const char* version);
+// A dial device of the simulated dial-up engine, `type` as its device type ("isdn", "modem").
+void addDialDevice(const char* name, const char* type);
 
 }  // namespace wizard_test

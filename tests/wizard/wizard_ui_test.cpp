@@ -45,11 +45,7 @@ std::string registryText(const char* path, const char* name) {
 // COM3 and nothing on the other ports.
 TEST_F(DemoWizard, FindsTheModemSetsTheLocationInstallsABrowserAndEndsAtTheRestart) {
     setWindowsVersion("98");
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, "ISDN-Karte PCI", 0, REG_SZ, reinterpret_cast<const BYTE*>("isdn"), 5);
-    RegCloseKey(key);
+    addDialDevice("ISDN-Karte PCI", "isdn");
     for (const char* file : {"mdm.reg", "isdndevs.dat"})
         std::filesystem::copy_file(std::string(LUMORA_WIZARD_DEPLOY "/") + file, program + file);
     // COM1 holds a modem that never answers; the searches wait there for its time-outs.
@@ -154,11 +150,7 @@ bool waitFor(const std::function<bool()>& condition) {
 // the wizard is out of sight; afterwards the wizard is back and lists the modem it installed.
 TEST_F(DemoWizard, TheModemInstallationHidesTheWizardWhileItRunsAndItsModemIsListedAfterwards) {
     setWindowsVersion("98");
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\Lumora\\RasDevices", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, "ISDN-Karte PCI", 0, REG_SZ, reinterpret_cast<const BYTE*>("isdn"), 5);
-    RegCloseKey(key);
+    addDialDevice("ISDN-Karte PCI", "isdn");
     // Resumed at the device list, as after the restart of Windows NT 4.
     const pid_t wizard = startWizard(program, program, {"-p", "02"});
     ASSERT_TRUE(shown("135 (index 2)")) << readFile(program + "trace.txt");
