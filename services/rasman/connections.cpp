@@ -137,7 +137,8 @@ void Connections::step(Connection& c) {
         if (c.provider.dropAfterSeconds) schedule(c, c.provider.dropAfterSeconds * 1000, true);
         return;
     }
-    schedule(c, c.provider.stepDelayMs, false);
+    schedule(c, state == RASCS_ConnectDevice ? c.provider.dialDelayMs : c.provider.stepDelayMs,
+             false);
 }
 
 void Connections::end(Connection& c, DWORD state, DWORD error) {

@@ -25,6 +25,7 @@ Provider readProvider() {
         if (winapi::equalsIgnoreCase(line, "noanswer")) provider.lineError = ERROR_NO_ANSWER;
     }
     provider.stepDelayMs = key.number("StepDelay", provider.stepDelayMs);
+    provider.dialDelayMs = key.number("DialDelay", provider.stepDelayMs);
     provider.dropAfterSeconds = key.number("DropAfter", 0);
     provider.logonPrompt = key.number("LogonPrompt", 0) != 0;
     return provider;

@@ -2,6 +2,8 @@
 // registry under HKEY_LOCAL_MACHINE "System\Lumora\Provider":
 //   "Line"        REG_SZ  "busy", "nocarrier", "nodialtone" or "noanswer"; anything else answers
 //   "StepDelay"   DWORD   milliseconds between two states of a dial (default 300)
+//   "DialDelay"   DWORD   milliseconds the modem dials and waits for the answer (default: the
+//                         step delay); a real line takes seconds here
 //   "DropAfter"   DWORD   seconds after which an established connection drops (0: never)
 //   "LogonPrompt" DWORD   1: the logon prompt window is shown while authenticating; no one
 //                         answers it, so the logon fails (691) after ten seconds
@@ -18,6 +20,7 @@ namespace rasman {
 struct Provider {
     DWORD lineError = 0;  // the error the line answers with instead of a carrier, 0 when none
     DWORD stepDelayMs = 300;
+    DWORD dialDelayMs = 300;
     DWORD dropAfterSeconds = 0;
     bool logonPrompt = false;
 };

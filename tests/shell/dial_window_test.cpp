@@ -98,6 +98,9 @@ protected:
         regWriteString(lumora_test::kProviderAccountsKey, "kunde", "geheim", HKEY_LOCAL_MACHINE);
         regWriteString(lumora_test::kProviderKey, "Line", "answer", HKEY_LOCAL_MACHINE);
         lumora_test::setProviderNumber("StepDelay", 150);
+        // The dialling lasts long enough for the progress page to load and show it on a busy
+        // machine too.
+        lumora_test::setProviderNumber("DialDelay", 2000);
         lumora_test::setProviderNumber("LogonPrompt", 0);
         ASSERT_TRUE(loadRasApi());
         makeDialEntry(entry_.c_str(), kDevice);
