@@ -22,16 +22,43 @@ build() {  # build PRESET
   cmake --preset "$1" -DLUMORA_WERROR=ON >/dev/null && cmake --build --preset "$1"
 }
 
-ctest_counts() {  # ctest_counts [CTEST ARGS]: runs the Linux tests, prints "PASSED FAILED" last
-  local log summary failed total
-  log=$(mktemp)
-  ctest --preset linux "$@" 2>&1 | tee "$log" >&2
-  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-  rm -f "$log"
+ctest_summary() {  # ctest_summary LOG: prints "PASSED FAILED" from a CTest log
+  local summary failed total
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
   [ -n "$summary" ] || { echo "0 1"; return; }
   failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
   total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
   echo "$((total - failed)) $failed"
+}
+
+# The Linux tests drive real windows, processes and timers on a machine that runs other work too.
+# Failed tests run once more; one that passes then counts as passed but is named in the summary, as
+# a test to be made robust (or a race to be found), so that it is never passed over in silence.
+second_try_passes=$(mktemp)
+
+ctest_counts() {  # ctest_counts [CTEST ARGS]: runs the Linux tests, prints "PASSED FAILED" last
+  local log passed failed again
+  log=$(mktemp)
+  ctest --preset linux "$@" 2>&1 | tee "$log" >&2
+  read -r passed failed < <(ctest_summary "$log")
+  if [ "$failed" -gt 0 ] && grep -q 'The following tests FAILED' "$log"; then
+    echo "== the $failed failed test(s) once more" >&2
+    again=$(mktemp)
+    ctest --preset linux --rerun-failed --output-on-failure "$@" 2>&1 | tee "$again" >&2
+    read -r _ still < <(ctest_summary "$again")
+    if [ "$still" -lt "$failed" ]; then
+      # The names of the first run's failures that the second run did not list as failed.
+      while read -r name; do
+        grep -qE "[0-9]+ - $name \(" <(sed -n '/The following tests FAILED/,$p' "$again") ||
+          echo "$name" >>"$second_try_passes"
+      done < <(sed -n '/The following tests FAILED/,$p' "$log" | sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) .*/\1/p')
+      passed=$((passed + failed - still))
+      failed=$still
+    fi
+    rm -f "$again"
+  fi
+  rm -f "$log"
+  echo "$passed $failed"
 }
 
 linux_passed=0 linux_failed=0
@@ -109,6 +136,9 @@ fi
 
 [ "$linux_failed" -eq 0 ] && [ "$windows_failed" -eq 0 ] && [ "$i686_failed" -eq 0 ] || status=1
 echo "linux: $linux_passed passed, $linux_failed failed"
+[ -s "$second_try_passes" ] &&
+  echo "linux: passed only when run a second time: $(tr '\n' ' ' <"$second_try_passes")"
+rm -f "$second_try_passes"
 echo "windows: $windows_passed passed, $windows_failed failed"
 if [ -n "$LUMORA_WINE32_MISSING" ]; then
   echo "windows-i686: not run: $LUMORA_WINE32_MISSING"
