@@ -1,6 +1,7 @@
 // Finding a file name ignoring letter case, with watched listings of folders.
 #include "folder_listing.h"
 
+#include "brief_mutex.h"
 #include "cp1252.h"
 
 #include <dirent.h>
@@ -84,7 +85,7 @@ struct Listing {
 };
 
 struct Kept {
-    std::mutex mutex;
+    BriefMutex mutex;
     int inotify = -1;
     bool unavailable = false;  // inotify could not be had: every search reads its folder
     bool forked = false;       // this is a child of fork(): what is kept is the parent's
@@ -137,8 +138,8 @@ Kept& kept() {
 }
 
 // The kept listings, locked; a child of fork() first drops the ones it inherited.
-std::unique_lock<std::mutex> locked(Kept& k) {
-    std::unique_lock<std::mutex> lock(k.mutex);
+std::unique_lock<BriefMutex> locked(Kept& k) {
+    std::unique_lock<BriefMutex> lock(k.mutex);
     if (k.forked) {
         k.forgetAll();
         k.forked = false;

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "brief_mutex.h"
+
 namespace winapi {
 
 // Base of every object a handle can refer to.
@@ -43,7 +45,7 @@ public:
     }
 
 private:
-    mutable std::mutex mutex_;
+    mutable BriefMutex mutex_;
     std::unordered_map<uint32_t, std::shared_ptr<KernelObject>> objects_;
     uint32_t next_ = 0x100;
 };

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 namespace winapi {
 namespace {
@@ -74,7 +75,11 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
     if (flags & FILE_FLAG_WRITE_THROUGH) openFlags |= O_DSYNC;
     const bool trailingSeparator = !hostPath.empty() && hostPath.back() == '/';
 
-    SharingGate gate;
+    // The new file is made outside the gate, so that threads making files side by side wait for
+    // one another only while each checks and records its open. Whatever another process did to
+    // the name in between (under the gate) is seen then: an open of it makes this one fail, a
+    // deletion makes this one create the file again.
+    std::optional<SharingGate> gate;
     // A disposition that may create tries that first: a new file needs no look before it, and
     // the created file is a regular file, which never blocks (no O_NONBLOCK to take off again).
     const bool mayCreate = disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
@@ -85,12 +90,20 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
         if (tryCreating) {
             fd = ::open(hostPath.c_str(), (openFlags & ~O_NONBLOCK) | O_CREAT | O_EXCL, 0666);
             if (fd >= 0) {
+                if (!gate) gate.emplace();
+                if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
+                struct stat st;
+                const bool known = ::fstat(fd, &st) == 0;
+                if (known && st.st_nlink == 0) {
+                    ::close(fd);
+                    continue;
+                }
                 recordOpen(fd, access, share);
+                gate.reset();
                 // The attributes of a new file are kept where the file system allows it. A plain
                 // writable file has nothing to keep: a new file has no stored attributes yet.
-                struct stat created;
-                if (::fstat(fd, &created) == 0 && ((flags & kSettable) || isReadOnlyFile(created)))
-                    storeAttributes(hostPath, fd, created, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
+                if (known && ((flags & kSettable) || isReadOnlyFile(st)))
+                    storeAttributes(hostPath, fd, st, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);
                 SetLastError(ERROR_SUCCESS);
                 auto file = std::make_shared<FileObject>(fd, hostPath, access, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0);
                 file->archivedByOpen();
@@ -100,6 +113,7 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
             // Something has the name: look at what it is.
             tryCreating = false;
         }
+        if (!gate) gate.emplace();
         struct stat st;
         const bool exists = ::stat(hostPath.c_str(), &st) == 0;
         if (exists && S_ISDIR(st.st_mode))

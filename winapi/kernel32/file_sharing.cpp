@@ -28,17 +28,17 @@ constexpr DWORD kKinds[] = {kAccessRead, kAccessWrite, kAccessDelete};
 off_t openedByte(DWORD kind) { return kLockBase + (kind == kAccessRead ? 0 : kind == kAccessWrite ? 1 : 2); }
 off_t deniesByte(DWORD kind) { return openedByte(kind) + 3; }
 
-std::mutex& gateMutex() {
-    static std::mutex mutex;
+BriefMutex& gateMutex() {
+    static BriefMutex mutex;
     return mutex;
 }
 
-bool lockedByOthers(int fd, off_t byte) {
+bool lockedByOthers(int fd, off_t byte, off_t length = 1) {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     lock.l_start = byte;
-    lock.l_len = 1;
+    lock.l_len = length;
     if (::fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
     return lock.l_type != F_UNLCK;
 }
@@ -71,6 +71,10 @@ SharingGate::~SharingGate() {
 
 bool sharingConflict(int fd, DWORD access, DWORD share) {
     if (!access) return false;
+    // An open that shares nothing collides with every recorded open, and each of those holds
+    // at least one of the six bytes: one question covers them all.
+    if (!(share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)))
+        return lockedByOthers(fd, openedByte(kAccessRead), deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1);
     for (DWORD kind : kKinds) {
         if ((access & kind) && lockedByOthers(fd, deniesByte(kind))) return true;
         if (!(share & kind) && lockedByOthers(fd, openedByte(kind))) return true;

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <mutex>
+
+#include "brief_mutex.h"
 #include <string>
 
 namespace winapi {
@@ -24,7 +26,7 @@ public:
     SharingGate& operator=(const SharingGate&) = delete;
 
 private:
-    std::unique_lock<std::mutex> threads_;
+    std::unique_lock<BriefMutex> threads_;
     int fd_ = -1;
 };
 
