@@ -10,10 +10,18 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -30,17 +38,22 @@ bool folderExists(const std::string& folder) {
     return fileExists((folder + (folder.empty() || folder.back() != '\\' ? "\\*.*" : "*.*")).c_str());
 }
 
-// The end of waiting for files in use: "WaitSeconds" of the updater's settings from now.
+// The end of waiting for files in use: "WaitSeconds" of the updater's settings from now. The
+// settings are read when the first wait is over, so that an update with nothing to wait for
+// never opens the registry.
 class WaitLimit {
 public:
-    WaitLimit()
-        : start_(GetTickCount()),
-          limit_(regReadDword(kUpdaterSettings, "WaitSeconds", kDefaultWaitSeconds, HKEY_CURRENT_USER) * 1000) {}
-    bool over() const { return GetTickCount() - start_ >= limit_; }
+    WaitLimit() : start_(GetTickCount()) {}
+    bool over() {
+        if (!read_) limit_ = regReadDword(kUpdaterSettings, "WaitSeconds", kDefaultWaitSeconds, HKEY_CURRENT_USER) * 1000;
+        read_ = true;
+        return GetTickCount() - start_ >= limit_;
+    }
 
 private:
     DWORD start_;
-    DWORD limit_;
+    DWORD limit_ = 0;
+    bool read_ = false;
 };
 
 bool onlyDotsAndBlanks(const std::string& text) {
@@ -67,15 +80,82 @@ std::unique_ptr<BYTE[]> readWhole(const char* path, DWORD& size) {
     return content;
 }
 
+// One entry to write: its full path (with "\") and its data, and the folder it goes into.
+struct PendingEntry {
+    std::string path;
+    size_t folderLength;  // the path's folder part, without its final "\"
+    const BYTE* data;
+    DWORD size;
+};
+
+// Creates one entry's file and writes its data in one call. An entry that cannot be written
+// whole is skipped, and leaves no half-written file behind.
+void writeEntry(const PendingEntry& entry) {
+    HANDLE file = CreateFileA(entry.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, entry.data, entry.size, &written, nullptr) && written == entry.size;
+    CloseHandle(file);
+    if (!whole) DeleteFileA(entry.path.c_str());
+}
+
+std::string foldedAscii(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    return folded;
+}
+
+// Archives this big are written by several threads where the machine has the processors: most
+// of the work per file is the file system's, and files of different folders do not wait for
+// each other there.
+constexpr size_t kEntriesWorthThreads = 256;
+constexpr unsigned kMostWriters = 4;
+
+// The writers' shares of the entries, or none when the archive must be written in file order by
+// one writer. Every entry of one folder goes to the same writer, which writes them in file
+// order, so that a name written twice ends as its later entry, as in file order. Letter case is
+// ignored as the system ignores it; names with other than ASCII characters, and an entry whose
+// file has the name of a folder of the archive (which file order decides), keep the file order.
+std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& entries, unsigned writers) {
+    if (writers < 2 || entries.size() < kEntriesWorthThreads) return {};
+    std::vector<std::vector<size_t>> shares(writers);
+    std::unordered_map<std::string, size_t> writerOf;  // folded folder -> its writer
+    std::unordered_set<std::string> folders;          // every folded folder on the way
+    std::vector<size_t> load(writers, 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const PendingEntry& entry = entries[i];
+        for (char c : entry.path)
+            if (static_cast<unsigned char>(c) >= 0x80) return {};
+        const std::string folder = foldedAscii(std::string_view(entry.path).substr(0, entry.folderLength));
+        auto known = writerOf.find(folder);
+        if (known == writerOf.end()) {
+            for (size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1))
+                folders.insert(folder.substr(0, at));
+            folders.insert(folder);
+            const auto least = std::min_element(load.begin(), load.end());
+            known = writerOf.emplace(folder, static_cast<size_t>(least - load.begin())).first;
+        }
+        // A file costs about as much as writing a few pages: small files are most of the work.
+        load[known->second] += 4 + entry.size / 4096;
+        shares[known->second].push_back(i);
+    }
+    if (writerOf.size() < 2) return {};
+    for (const PendingEntry& entry : entries)
+        if (folders.count(foldedAscii(entry.path))) return {};
+    return shares;
+}
+
 // Writes the entries below `staging` (ending in "\"). Unwritable entries are skipped; a damaged
-// archive or a name reaching outside the staging folder stops the unpacking.
+// archive or a name reaching outside the staging folder stops the unpacking before anything is
+// written.
 bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
-    std::string lastFolder;
+    std::vector<PendingEntry> entries;
     DWORD position = kArchiveHeaderSize;
     for (;;) {
         ArchiveEntry entry;
         const ArchiveRead read = readArchiveEntry(archive, size, position, entry);
-        if (read == ArchiveRead::End) return true;
+        if (read == ArchiveRead::End) break;
         if (read == ArchiveRead::Damaged) return false;
         toBackslashes(entry.name);
         if (!isContainedArchiveName(entry.name)) return false;
@@ -83,21 +163,41 @@ bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
         useBackslashes(path);
         const size_t slash = path.find_last_of('\\');
         if (slash == std::string::npos) continue;
-        // Entries of one folder follow each other; its chain is created once.
-        const std::string folder = path.substr(0, slash);
-        if (folder != lastFolder) {
-            createDirectoryPath(folder.c_str());
-            lastFolder = folder;
-        }
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        DWORD written = 0;
-        const bool whole = WriteFile(file, entry.data, entry.size, &written, nullptr) && written == entry.size;
-        CloseHandle(file);
-        // A skipped entry leaves no half-written file behind.
-        if (!whole) DeleteFileA(path.c_str());
+        entries.push_back({std::move(path), slash, entry.data, entry.size});
     }
+
+    // Each folder's chain is created once, in file order, before its files.
+    std::string_view lastFolder;
+    auto createFolderOf = [&lastFolder](const PendingEntry& entry) {
+        const std::string_view folder = std::string_view(entry.path).substr(0, entry.folderLength);
+        if (folder == lastFolder) return;
+        createDirectoryPath(std::string(folder).c_str());
+        lastFolder = folder;
+    };
+    const std::vector<std::vector<size_t>> shares =
+        writersShares(entries, std::min(std::thread::hardware_concurrency(), kMostWriters));
+    if (shares.empty()) {
+        for (const PendingEntry& entry : entries) {
+            createFolderOf(entry);
+            writeEntry(entry);
+        }
+        return true;
+    }
+    for (const PendingEntry& entry : entries) createFolderOf(entry);
+    auto writeShare = [&entries](const std::vector<size_t>& share) {
+        for (size_t i : share) writeEntry(entries[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t writer = 1; writer < shares.size(); ++writer) {
+        try {
+            helpers.emplace_back(writeShare, std::cref(shares[writer]));
+        } catch (const std::system_error&) {
+            writeShare(shares[writer]);  // no thread to be had: this one writes that share too
+        }
+    }
+    writeShare(shares[0]);
+    for (std::thread& helper : helpers) helper.join();
+    return true;
 }
 
 // Whether another program holds a file below `folder` (ending in "\\") open: an open that shares
@@ -145,7 +245,7 @@ bool replaceFileWhenFree(const char* source, const char* destination) {
     if (folderExists(destination)) return false;
     // The wait ends when the holder lets the file go, or when someone else removed it meanwhile,
     // or at the wait limit, with nothing moved.
-    const WaitLimit limit;
+    WaitLimit limit;
     while (fileExists(destination) && !DeleteFileA(destination)) {
         if (limit.over()) return false;
         SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
@@ -195,7 +295,7 @@ bool installArchive(const char* localPath) {
     // killed updater would leave a skin with pages missing. Files in use keep it where it is:
     // wait until they are released, up to the wait limit; then the new files are dropped and the
     // update fails with the old folder whole.
-    const WaitLimit limit;
+    WaitLimit limit;
     while (folderExists(target) &&
            (fileInUseBelow(target + "\\") || !MoveFileA(target.c_str(), oldFolder.c_str()))) {
         if (limit.over()) {

@@ -177,6 +177,41 @@ TEST_F(Install, ArchiveWithoutEntriesReplacesTheFolderWithAnEmptyOne) {
     EXPECT_FALSE(exists(folder_ + "plain.old"));
 }
 
+// Big archives are written by several threads; what lands must be what file order gives: a
+// name written twice (in another letter case, through a folder spelled otherwise) ends as its
+// later entry under its first spelling, and a file that has a folder's name decides as in file
+// order whether that folder's entries can be written.
+TEST_F(Install, BigArchivesEndAsWrittenInFileOrder) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 300; ++i) entries.push_back({"Pages\\file" + std::to_string(i) + ".htm", "first " + std::to_string(i)});
+    for (int i = 0; i < 300; i += 3) entries.push_back({"pages\\FILE" + std::to_string(i) + ".HTM", "second " + std::to_string(i)});
+    const char* others[] = {"images", "Pages\\deeper", "styles"};
+    for (int i = 0; i < 300; ++i)
+        entries.push_back({std::string(others[i % 3]) + "\\other" + std::to_string(i) + ".gif", std::to_string(i)});
+    const std::string local = folder_ + "big.dat";
+    ASSERT_EQ(fetch("big.dat", packedArchive(entries), local, 1).back(), 'e');
+    const std::string target = folder_ + "big/";
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(target))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target), {}), 3);  // one "Pages"
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(readFile(target + "Pages/file" + std::to_string(i) + ".htm"),
+                  (i % 3 == 0 ? "second " : "first ") + std::to_string(i));
+        const std::string other = target + (i % 3 == 1 ? "Pages/deeper" : others[i % 3]) + "/other" + std::to_string(i) + ".gif";
+        EXPECT_EQ(readFile(other), std::to_string(i)) << other;
+    }
+
+    // "docs" comes as a file first: the entries below a folder of that name are skipped.
+    entries.insert(entries.begin(), {"docs", "a file"});
+    entries.push_back({"docs\\inside.htm", "never"});
+    ASSERT_EQ(fetch("docs.dat", packedArchive(entries), folder_ + "docs.dat", 1).back(), 'e');
+    EXPECT_EQ(readFile(folder_ + "docs/docs"), "a file");
+    EXPECT_EQ(readFile(folder_ + "docs/Pages/file0.htm"), "second 0");
+    EXPECT_EQ(readFile(folder_ + "docs/styles/other299.gif"), "299");
+}
+
 TEST_F(Install, DamagedArchiveFails) {
     const std::string local = folder_ + "green.dat";
     std::string archive = packedArchive({{"a.htm", "aaaa"}, {"b.htm", "bbbb"}});
