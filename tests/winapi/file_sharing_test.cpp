@@ -8,6 +8,17 @@
 #include "file_helpers.h"
 #include "testenv.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#endif
+
 using file_test::readText;
 using file_test::writeText;
 
@@ -190,8 +201,7 @@ TEST_F(Sharing, AFolderWithAFileHeldWithoutDeleteSharingBelowItCannotBeRenamed) 
     ASSERT_TRUE(MoveFileA(skin.c_str(), moved.c_str())) << "free once the holder has gone";
     EXPECT_EQ(readText(moved + "\\pages\\held.htm"), "pages\\held.htm");
 
-    // A folder of more files than the system asks one by one (it reads the kernel's list of
-    // locks for those) is held the same.
+    // A folder of a few thousand files is held the same.
     if (refuses) {
         for (int i = 0; i < 2100; ++i) ASSERT_TRUE(writeText(moved + "\\pages\\many" + std::to_string(i) + ".htm", ""));
         file = CreateFileA((moved + "\\pages\\held.htm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -203,5 +213,61 @@ TEST_F(Sharing, AFolderWithAFileHeldWithoutDeleteSharingBelowItCannotBeRenamed) 
         EXPECT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
     }
 }
+
+#ifndef _WIN32
+// On Linux the files held below a folder are asked of the prefix's processes that record opens,
+// each entered in the prefix while it lives: a child of fork() holds what it inherited even once
+// its parent let go; an entry nobody holds any more goes at the next question; an entry whose
+// process cannot be asked (gone while something still holds its entry) leaves the answer to the
+// kernel's list of all locks.
+TEST_F(Sharing, HeldFilesBelowAFolderAreFoundThroughTheProcessesThatHoldThem) {
+    const std::string skin = dir + "kept";
+    const std::string moved = dir + "kept.old";
+    const std::string held = skin + "\\held.htm";
+    ASSERT_TRUE(CreateDirectoryA(skin.c_str(), nullptr));
+    ASSERT_TRUE(writeText(held, "held"));
+    const std::string holders = std::string(std::getenv("LUMORA_PREFIX")) + "/run/holders/";
+
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const char byte = 1;
+        (void)!::write(ready[1], &byte, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    CloseHandle(file);
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(MoveFileA(skin.c_str(), moved.c_str())) << "the child holds the file";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(std::filesystem::exists(holders + std::to_string(child)));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_TRUE(MoveFileA(skin.c_str(), moved.c_str())) << "free once the child has gone";
+    EXPECT_FALSE(std::filesystem::exists(holders + std::to_string(child)));
+    ASSERT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
+
+    // An entry still held whose process is not there to be asked.
+    const std::string orphan = holders + "4194303";
+    const int kept = ::open(orphan.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_GE(kept, 0);
+    ASSERT_EQ(::flock(kept, LOCK_SH), 0);
+    file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(MoveFileA(skin.c_str(), moved.c_str()));
+    CloseHandle(file);
+    EXPECT_TRUE(MoveFileA(skin.c_str(), moved.c_str()));
+    ::close(kept);
+    ::unlink(orphan.c_str());
+}
+#endif
 
 }  // namespace

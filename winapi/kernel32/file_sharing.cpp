@@ -2,6 +2,7 @@
 #include "file_sharing.h"
 
 #include "prefix.h"
+#include "share_holders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <filesystem>
@@ -52,7 +54,10 @@ int gateFile() {
     static int fd = -1;
     struct stat st;
     if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+        ::close(fd);
+        shareHolderEntryLost();
+    }
     fd = ::open(prefixFile(std::string(kRunDir) + "/sharing.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     return fd;
 }
@@ -84,6 +89,7 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
 
 void recordOpen(int fd, DWORD access, DWORD share) {
     if (!access) return;
+    enterShareHolder();
     // An open that shares nothing is one lock over all six bytes: the "opened for" bytes of
     // kinds it did not open for say nothing more, since every later open with data access meets
     // its "denies" bytes first (and no open with data access can be there before it).
@@ -178,96 +184,13 @@ bool heldBelow(const std::string& folder, const std::set<ino_t>& candidates) {
     return held;
 }
 
-// Up to this many files each file is asked; past it the kernel's list is read.
-constexpr size_t kMostFilesAsked = 2000;
-
-// Counts the plain files below the open folder `folder` (which this takes over), stopping past
-// `limit`. False when a folder below cannot be opened.
-bool countFilesBelow(int folder, size_t limit, size_t& count) {
-    DIR* directory = ::fdopendir(folder);
-    if (!directory) {
-        ::close(folder);
-        return false;
-    }
-    bool whole = true;
-    while (whole && count <= limit) {
-        const dirent* entry = ::readdir(directory);
-        if (!entry) break;
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        if (entry->d_type == DT_REG) {
-            ++count;
-        } else if (entry->d_type == DT_DIR) {
-            const int below = ::openat(::dirfd(directory), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            whole = below >= 0 ? countFilesBelow(below, limit, count) : errno == ENOENT;
-        } else if (entry->d_type == DT_UNKNOWN) {
-            whole = false;  // a file system that does not tell: the kernel's list decides
-        }
-    }
-    ::closedir(directory);
-    return whole;
-}
-
-enum class Asked { Free, Held, Unknown };
-
-// Asks every file below the open folder `folder` (which this takes over) whether an open denies
-// deleting it. Unknown when a file or folder cannot be opened to ask, or past `budget` files.
-Asked askEachBelow(int folder, size_t& budget) {
-    DIR* directory = ::fdopendir(folder);
-    if (!directory) {
-        ::close(folder);
-        return Asked::Unknown;
-    }
-    Asked answer = Asked::Free;
-    while (answer == Asked::Free) {
-        const dirent* entry = ::readdir(directory);
-        if (!entry) break;
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st;
-            if (::fstatat(::dirfd(directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-        }
-        if (type == DT_DIR) {
-            const int below = ::openat(::dirfd(directory), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            answer = below >= 0 ? askEachBelow(below, budget) : errno == ENOENT ? Asked::Free : Asked::Unknown;
-        } else if (type == DT_REG) {
-            if (budget == 0) {
-                answer = Asked::Unknown;
-                break;
-            }
-            --budget;
-            const int file = ::openat(::dirfd(directory), entry->d_name,
-                                      O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-            if (file < 0) {
-                // Removed meanwhile: nothing holds it any more.
-                if (errno != ENOENT) answer = Asked::Unknown;
-                continue;
-            }
-            if (lockedByOthers(file, deniesByte(kAccessDelete))) answer = Asked::Held;
-            ::close(file);
-        }
-    }
-    ::closedir(directory);
-    return answer;
-}
-
 }  // namespace
 
 bool deletionDeniedBelow(const std::string& hostFolder) {
-    // Each file is asked in turn: an open and a look at its locks, about two microseconds. The
-    // kernel's list of locks answers for all files in one read, but reading it stops every lock
-    // call of the machine until each processor has passed a quiescent state, some 10 to 20 ms
-    // whatever the folder holds. So the files of a folder of up to a few thousand are asked, and
-    // the list is read for bigger ones and when a file cannot be opened to ask.
-    size_t count = 0;
-    const int counted = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (counted >= 0 && countFilesBelow(counted, kMostFilesAsked, count) && count <= kMostFilesAsked) {
-        const int folder = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        size_t budget = kMostFilesAsked;
-        const Asked answer = folder >= 0 ? askEachBelow(folder, budget) : Asked::Unknown;
-        if (answer != Asked::Unknown) return answer == Asked::Held;
-    }
+    // The processes that record opens are asked which files below the folder they hold. Where
+    // that cannot be told, the kernel's list of locks answers for all files in one read (which
+    // stops every lock call of the machine for 10 to 20 ms), and without it every file is asked.
+    if (const std::optional<bool> held = heldBelowByHolders(hostFolder, deniesByte(kAccessDelete))) return *held;
     std::set<ino_t> candidates;
     if (inodesDenyingDeletion(candidates)) return !candidates.empty() && heldBelow(hostFolder, candidates);
     // Without the kernel's list every file is asked.
