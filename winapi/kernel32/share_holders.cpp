@@ -57,9 +57,7 @@ bool enter(Holders& h) {
     char passing[PATH_MAX], named[PATH_MAX];
     if (!entryPath(passing, sizeof passing, h.folder, pid, ".new") || !entryPath(named, sizeof named, h.folder, pid, ""))
         return false;
-    // Kept across exec: a program started with inherited handles holds them under the same
-    // process id, and its entry with them.
-    const int fd = ::open(passing, O_RDWR | O_CREAT | O_TRUNC, 0666);
+    const int fd = ::open(passing, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     if (::flock(fd, LOCK_SH) != 0 || ::rename(passing, named) != 0) {
         ::unlink(passing);
