@@ -12,7 +12,8 @@ Usage: bench/updater/updater_bench.py [BINDIR] [download|unpacking]
   BINDIR defaults to build/linux/bin; naming one part measures only that part.
 Each measurement is the median of several runs (the unpacking alternates the two, 7 times);
 the machine should be otherwise idle. The unpacking also prints the processor time of each side
-(user and system time of the process), which other load on the machine disturbs less.
+(user and system time of the process), which other load on the machine disturbs less; the updater
+writes big archives with a thread per processor, so its processor time exceeds its wall time.
 
 On ext4 without a journal the inode allocator steps over every inode freed in the last minute
 (six minutes while its inode table block is not yet written back), one by one. Shortly after many
