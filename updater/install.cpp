@@ -6,6 +6,7 @@
 #include "files.h"
 #include "process.h"
 #include "registry.h"
+#include "text.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -99,13 +100,6 @@ void writeEntry(const PendingEntry& entry) {
     if (!whole) DeleteFileA(entry.path.c_str());
 }
 
-std::string foldedAscii(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    return folded;
-}
-
 // Archives this big are written by several threads where the machine has the processors: most
 // of the work per file is the file system's, and files of different folders do not wait for
 // each other there.
@@ -127,7 +121,7 @@ std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& 
         const PendingEntry& entry = entries[i];
         for (char c : entry.path)
             if (static_cast<unsigned char>(c) >= 0x80) return {};
-        const std::string folder = foldedAscii(std::string_view(entry.path).substr(0, entry.folderLength));
+        const std::string folder = lowerText(entry.path.substr(0, entry.folderLength));
         auto known = writerOf.find(folder);
         if (known == writerOf.end()) {
             for (size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1))
@@ -142,7 +136,7 @@ std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& 
     }
     if (writerOf.size() < 2) return {};
     for (const PendingEntry& entry : entries)
-        if (folders.count(foldedAscii(entry.path))) return {};
+        if (folders.count(lowerText(entry.path))) return {};
     return shares;
 }
 

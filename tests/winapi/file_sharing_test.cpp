@@ -34,6 +34,21 @@ protected:
     HANDLE open(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
         return CreateFileA(path.c_str(), access, share, nullptr, disposition, 0, nullptr);
     }
+    // Starts winapi_child holding `held` open for reading and writing (sharing only reading) for
+    // `ms` milliseconds; true once the child has the file open.
+    bool startHolder(const std::string& held, int ms, PROCESS_INFORMATION& child) {
+        const std::string ready = dir + "ready";
+        DeleteFileA(ready.c_str());
+        std::string line = "winapi_child open \"" + held + "\" 1 touch \"" + ready + "\" sleep " + std::to_string(ms);
+        const std::string program = lumora_test::builtProgram("winapi_child");
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &child))
+            return false;
+        for (int i = 0; i < 3000 && !file_test::exists(ready); ++i) Sleep(10);
+        return file_test::exists(ready);
+    }
     // ERROR_SUCCESS when a second open works (it is closed again), else its error.
     DWORD secondOpen(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
         SetLastError(0xDEAD);
@@ -107,16 +122,8 @@ TEST_F(Sharing, SharingDeleteLetsOthersDeleteAndRename) {
 // opens the file for reading and writing, sharing only reading, and ends a little later without
 // closing it: what it held must be free once it is gone.
 TEST_F(Sharing, AFileHeldByAnotherProcessIsFreedWhenThatProcessEnds) {
-    const std::string ready = dir + "ready";
-    std::string line = "winapi_child open \"" + path + "\" 1 touch \"" + ready + "\" sleep 1000";
-    const std::string program = lumora_test::builtProgram("winapi_child");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &child));
-    for (int i = 0; i < 3000 && !file_test::exists(ready); ++i) Sleep(10);
-    ASSERT_TRUE(file_test::exists(ready));
+    ASSERT_TRUE(startHolder(path, 1000, child));
 
     EXPECT_EQ(secondOpen(GENERIC_WRITE, kAll), kViolation);
     EXPECT_EQ(secondOpen(GENERIC_READ, FILE_SHARE_READ), kViolation) << "the child writes";
@@ -176,15 +183,8 @@ TEST_F(Sharing, AFolderWithAFileHeldWithoutDeleteSharingBelowItCannotBeRenamed) 
     ASSERT_TRUE(MoveFileA(moved.c_str(), skin.c_str()));
 
     // Held by another process.
-    const std::string ready = dir + "ready";
-    std::string line = "winapi_child open \"" + held + "\" 1 touch \"" + ready + "\" sleep 60000";
-    const std::string program = lumora_test::builtProgram("winapi_child");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    for (int i = 0; i < 3000 && !file_test::exists(ready); ++i) Sleep(10);
-    ASSERT_TRUE(file_test::exists(ready));
+    ASSERT_TRUE(startHolder(held, 60000, child));
     SetLastError(0xDEAD);
     const bool movedWhileChildHolds = MoveFileA(skin.c_str(), moved.c_str());
     if (refuses) {
