@@ -160,6 +160,11 @@ TEST_F(Install, FileInUseIsNotReplacedAndFails) {
     ASSERT_TRUE(holder.held());
     EXPECT_EQ(fetch("held.txt", "new", local, 0).back(), 'f');
     EXPECT_TRUE(holder.release());
+    // Its program has ended: the file is free at once, though what the program left the system to
+    // tidy up (its watches of folders) may take longer.
+    HANDLE reopened = CreateFileA(local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(reopened, INVALID_HANDLE_VALUE) << GetLastError();
+    if (reopened != INVALID_HANDLE_VALUE) CloseHandle(reopened);
     EXPECT_EQ(readFile(local), "old");
     EXPECT_FALSE(exists(local + ".tmp"));
     const std::string remote = "http://update.example/" + tag_ + "/held.txt";

@@ -8,10 +8,14 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <pthread.h>
+#include <sched.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <cerrno>
 #include <climits>
@@ -89,6 +93,7 @@ struct Kept {
     int inotify = -1;
     bool unavailable = false;  // inotify could not be had: every search reads its folder
     bool forked = false;       // this is a child of fork(): what is kept is the parent's
+    bool handOffAtExit = false;  // a watch was made: the end of the process hands the watches on
     std::unordered_map<int, Listing> byWatch;
     std::map<std::pair<dev_t, ino_t>, int> watchOf;
     // The folder paths that had a kept listing: only they are looked up at all, so a program
@@ -125,6 +130,35 @@ void forgetInChild() {
     k.inotify = -1;
     k.unavailable = false;
     k.forked = true;
+}
+
+// The kernel takes an inotify instance that ever had a watch down only after a grace period of
+// its own (0 to 25 ms measured, whether or not the watches were removed first), and the last
+// close of the instance waits for it; at the end of the process that close is part of the exit,
+// so whoever waits for the process (the browser center for the updater) would wait too. The
+// instance is handed on to a process made for the purpose, which alone waits. This process
+// resumes only once the first child has closed every other descriptor it was given and has made
+// the one that waits, so that no file, lock or pipe of this process outlives it. Both are made
+// with the raw system call, so that no fork handler runs in them, and signal no one when they
+// end (their new parent collects them once this process is gone).
+void handWatchesOn() {
+    Kept& k = kept();
+    std::lock_guard<BriefMutex> lock(k.mutex);
+    if (k.inotify < 0 || k.forked) return;
+    const int instance = k.inotify;
+    const long child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
+    if (child == 0) {
+        // A kernel without close_range leaves the waiting to this process's exit, as before.
+        if ((instance > 0 && ::syscall(SYS_close_range, 0U, static_cast<unsigned>(instance - 1), 0U) != 0) ||
+            ::syscall(SYS_close_range, static_cast<unsigned>(instance + 1), ~0U, 0U) != 0)
+            ::_exit(1);
+        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0) ::close(instance);
+        ::_exit(0);
+    }
+    if (child < 0) return;  // no child to be had: the exit waits, as it would have
+    k.forgetAll();
+    // Whatever looks up folders from here on (other threads, later exit handlers) reads them.
+    k.unavailable = true;
 }
 
 Kept& kept() {
@@ -334,6 +368,10 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
     listing.byFolded.reserve(names.size() + 16);
     for (const std::string& entry : names) listing.add(entry);
     const std::string found = listing.find(name);
+    if (!k.handOffAtExit) {
+        k.handOffAtExit = true;
+        std::atexit(handWatchesOn);
+    }
     k.watchOf[{st.st_dev, st.st_ino}] = watch;
     k.byWatch[watch] = std::move(listing);
     k.paths.insert(key);

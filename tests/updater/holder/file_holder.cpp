@@ -1,7 +1,8 @@
 // file_holder: holds a file open the way a running program holds its own files, so that nobody
 // can delete it, until the test releases it.
 //   file_holder FILE FLAG
-// Opens FILE without sharing, creates FLAG.ready, waits until FLAG exists, then closes and ends.
+// Opens FILE without sharing, creates FLAG.ready, waits until FLAG exists, then ends with FILE
+// still open, as a program does that leaves its files to the system.
 #include <windows.h>
 
 #include <string>
@@ -16,6 +17,5 @@ int main(int argc, char** argv) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
     while (GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES) Sleep(50);
-    CloseHandle(file);
     return 0;
 }
