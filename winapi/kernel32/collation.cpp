@@ -6,17 +6,50 @@
 
 #include "cp1252.h"
 
+#include <dlfcn.h>
 #include <unicode/errorcode.h>
 #include <unicode/ucol.h>
+#include <unicode/uvernum.h>
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace {
 
+// ICU is loaded at the first comparison, not with every program: loading and relocating it cost
+// a millisecond at each start, and most programs (the updater, the services) never compare a
+// text. The names are those of the ICU the library was built against, version suffix and all.
+#define LMR_TEXT_OF(name) LMR_TEXT_OF_EXPANDED(name)
+#define LMR_TEXT_OF_EXPANDED(name) #name
+
+struct Icu {
+    decltype(&ucol_open) open = nullptr;
+    decltype(&ucol_close) close = nullptr;
+    decltype(&ucol_setStrength) setStrength = nullptr;
+    decltype(&ucol_strcollUTF8) strcollUTF8 = nullptr;
+};
+
+// The collation functions, or null ones when ICU cannot be loaded (then texts compare by bytes).
+const Icu& icu() {
+    static Icu loaded;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* library = ::dlopen("libicui18n.so." LMR_TEXT_OF(U_ICU_VERSION_MAJOR_NUM), RTLD_NOW | RTLD_LOCAL);
+        if (!library) return;
+        Icu found;
+        found.open = reinterpret_cast<decltype(found.open)>(::dlsym(library, LMR_TEXT_OF(ucol_open)));
+        found.close = reinterpret_cast<decltype(found.close)>(::dlsym(library, LMR_TEXT_OF(ucol_close)));
+        found.setStrength = reinterpret_cast<decltype(found.setStrength)>(::dlsym(library, LMR_TEXT_OF(ucol_setStrength)));
+        found.strcollUTF8 = reinterpret_cast<decltype(found.strcollUTF8)>(::dlsym(library, LMR_TEXT_OF(ucol_strcollUTF8)));
+        if (found.open && found.close && found.setStrength && found.strcollUTF8) loaded = found;
+    });
+    return loaded;
+}
+
 struct CollatorClose {
-    void operator()(UCollator* c) const { ucol_close(c); }
+    void operator()(UCollator* c) const { icu().close(c); }
 };
 
 // One collator per thread and strength: ICU collators are not shared between threads.
@@ -24,14 +57,16 @@ UCollator* germanCollator(bool ignoreCase) {
     thread_local std::unique_ptr<UCollator, CollatorClose> exact, caseless;
     auto& slot = ignoreCase ? caseless : exact;
     if (!slot) {
+        const Icu& functions = icu();
+        if (!functions.open) return nullptr;
         UErrorCode status = U_ZERO_ERROR;
-        slot.reset(ucol_open("de", &status));
+        slot.reset(functions.open("de", &status));
         if (U_FAILURE(status)) {
             slot.reset();
             return nullptr;
         }
         // Secondary strength tells accents apart but not letter case.
-        ucol_setStrength(slot.get(), ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
+        functions.setStrength(slot.get(), ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
     }
     return slot.get();
 }
@@ -47,7 +82,7 @@ int collate(const std::string& a, const std::string& b, bool ignoreCase) {
     if (UCollator* collator = germanCollator(ignoreCase)) {
         UErrorCode status = U_ZERO_ERROR;
         const UCollationResult r =
-            ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
+            icu().strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
                              static_cast<int32_t>(b.size()), &status);
         if (U_SUCCESS(status)) return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
     }
