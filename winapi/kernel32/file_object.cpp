@@ -75,9 +75,9 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
     if (flags & FILE_FLAG_WRITE_THROUGH) openFlags |= O_DSYNC;
     const bool trailingSeparator = !hostPath.empty() && hostPath.back() == '/';
 
-    // The new file is made outside the gate, so that threads making files side by side wait for
-    // one another only while each checks and records its open. Whatever another process did to
-    // the name in between (under the gate) is seen then: an open of it makes this one fail, a
+    // The new file is made outside the gate, and its open checked and recorded under a creator's
+    // gate, which threads making files side by side share. Whatever another process did to the
+    // name in between (under the whole gate) is seen then: an open of it makes this one fail, a
     // deletion makes this one create the file again.
     std::optional<SharingGate> gate;
     // A disposition that may create tries that first: a new file needs no look before it, and
@@ -90,12 +90,15 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
         if (tryCreating) {
             fd = ::open(hostPath.c_str(), (openFlags & ~O_NONBLOCK) | O_CREAT | O_EXCL, 0666);
             if (fd >= 0) {
-                if (!gate) gate.emplace();
+                // A gate held from a look at the name before shuts out everyone already.
+                if (!gate) gate.emplace(SharingGate::ForNewFile{});
                 if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
                 struct stat st;
                 const bool known = ::fstat(fd, &st) == 0;
                 if (known && st.st_nlink == 0) {
                     ::close(fd);
+                    // Made again; a look at the name must not happen under a creator's gate.
+                    gate.reset();
                     continue;
                 }
                 recordOpen(fd, access, share);

@@ -5,11 +5,12 @@
 #include "share_holders.h"
 
 #include <dirent.h>
+#include <pthread.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -30,11 +31,6 @@ constexpr DWORD kKinds[] = {kAccessRead, kAccessWrite, kAccessDelete};
 off_t openedByte(DWORD kind) { return kLockBase + (kind == kAccessRead ? 0 : kind == kAccessWrite ? 1 : 2); }
 off_t deniesByte(DWORD kind) { return openedByte(kind) + 3; }
 
-BriefMutex& gateMutex() {
-    static BriefMutex mutex;
-    return mutex;
-}
-
 bool lockedByOthers(int fd, off_t byte, off_t length = 1) {
     struct flock lock {};
     lock.l_type = F_WRLCK;
@@ -47,31 +43,69 @@ bool lockedByOthers(int fd, off_t byte, off_t length = 1) {
 
 }  // namespace
 
-// The gate's lock file stays open for the process: opening it by its path for every open of a
-// file cost as much as the open itself. A prefix removed and made again has a new lock file,
+// The gate is a lock file of the prefix, whose first byte a holder locks: shared by creators,
+// exclusive for every other holder. The locks are open-file-description locks, which shut out
+// only other open descriptions, so every thread keeps one of its own: opening the file by its
+// path for every gate cost as much as the open of a file itself. A child of fork() shares its
+// parent's descriptions and opens its own. A prefix removed and made again has a new lock file,
 // which the next gate opens.
-int gateFile() {
-    static int fd = -1;
-    struct stat st;
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-    if (fd >= 0) {
-        ::close(fd);
-        shareHolderEntryLost();
+std::atomic<unsigned> forkGeneration{0};
+
+struct ThreadGate {
+    int fd = -1;
+    unsigned generation = 0;
+    ~ThreadGate() {
+        if (fd >= 0) ::close(fd);
     }
-    fd = ::open(prefixFile(std::string(kRunDir) + "/sharing.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    return fd;
+};
+
+int gateFile() {
+    static const bool counted = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { forkGeneration.fetch_add(1); });
+        return true;
+    }();
+    (void)counted;
+    thread_local ThreadGate gate;
+    struct stat st;
+    const unsigned generation = forkGeneration.load();
+    if (gate.fd >= 0 && gate.generation == generation && ::fstat(gate.fd, &st) == 0 && st.st_nlink > 0)
+        return gate.fd;
+    if (gate.fd >= 0) {
+        // The parent's locks stay with the parent: closing this copy leaves them.
+        ::close(gate.fd);
+        if (gate.generation == generation) shareHolderEntryLost();
+    }
+    gate.fd = ::open(prefixFile(std::string(kRunDir) + "/sharing.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    gate.generation = generation;
+    return gate.fd;
 }
 
-SharingGate::SharingGate() : threads_(gateMutex()) {
+SharingGate::SharingGate() { enter(F_WRLCK); }
+
+SharingGate::SharingGate(ForNewFile) { enter(F_RDLCK); }
+
+void SharingGate::enter(short kind) {
     fd_ = gateFile();
-    if (fd_ >= 0) {
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    if (fd_ < 0) return;
+    struct flock lock {};
+    lock.l_type = kind;
+    lock.l_whence = SEEK_SET;
+    lock.l_len = 1;
+    while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
+        if (errno != EINTR) {
+            fd_ = -1;  // a file system without such locks: sharing is not enforced, as elsewhere
+            return;
         }
     }
 }
 
 SharingGate::~SharingGate() {
-    if (fd_ >= 0) ::flock(fd_, LOCK_UN);
+    if (fd_ < 0) return;
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_len = 1;
+    ::fcntl(fd_, F_OFD_SETLK, &lock);
 }
 
 bool sharingConflict(int fd, DWORD access, DWORD share) {

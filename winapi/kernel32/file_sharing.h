@@ -6,9 +6,6 @@
 
 #include <windows.h>
 
-#include <mutex>
-
-#include "brief_mutex.h"
 #include <string>
 
 namespace winapi {
@@ -17,16 +14,21 @@ namespace winapi {
 enum : DWORD { kAccessRead = FILE_SHARE_READ, kAccessWrite = FILE_SHARE_WRITE, kAccessDelete = FILE_SHARE_DELETE };
 
 // Held while a process checks and records opens (and while it deletes or renames a file), so that
-// two processes cannot both pass the check.
+// two processes (or threads) cannot both pass the check. A file just made by its creator can
+// meet only holders of other kinds (an open of it by its name, its deletion or renaming): the
+// gates of creators shut those out but not one another, so that threads making different new
+// files do not wait for one another.
 class SharingGate {
 public:
+    struct ForNewFile {};
     SharingGate();
+    explicit SharingGate(ForNewFile);
     ~SharingGate();
     SharingGate(const SharingGate&) = delete;
     SharingGate& operator=(const SharingGate&) = delete;
 
 private:
-    std::unique_lock<BriefMutex> threads_;
+    void enter(short kind);
     int fd_ = -1;
 };
 
