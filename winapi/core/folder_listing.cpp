@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -31,8 +32,12 @@
 namespace winapi {
 namespace {
 
-// Enough for the folders a program works in; past it everything is dropped and watched anew.
-constexpr size_t kMaxListings = 128;
+// The listings are kept in parts, each with its own lock and inotify instance, chosen by the
+// folder's path: threads working in different folders (the updater's writers) seldom wait for
+// one another to take in the changes the kernel reported.
+constexpr size_t kParts = 4;
+// Enough for the folders a program works in; past it a part drops everything and watches anew.
+constexpr size_t kMaxListings = 32;
 // A bigger folder is read at each search rather than held in memory.
 constexpr size_t kMaxNames = 100000;
 // What changes a folder's names. A name moved away drops the whole listing rather than the one
@@ -93,7 +98,6 @@ struct Kept {
     int inotify = -1;
     bool unavailable = false;  // inotify could not be had: every search reads its folder
     bool forked = false;       // this is a child of fork(): what is kept is the parent's
-    bool handOffAtExit = false;  // a watch was made: the end of the process hands the watches on
     std::unordered_map<int, Listing> byWatch;
     std::map<std::pair<dev_t, ino_t>, int> watchOf;
     // The folder paths that had a kept listing: only they are looked up at all, so a program
@@ -116,55 +120,85 @@ struct Kept {
     }
 };
 
-Kept& kept();
+struct KeptParts {
+    Kept part[kParts];
+};
 
-// fork() copies the inotify descriptor, and a child reading from it would take the parent's
-// events: the child starts with nothing kept (its copy is closed; the parent's stays open).
-void lockBeforeFork() { kept().mutex.lock(); }
-void unlockInParent() { kept().mutex.unlock(); }
+KeptParts& keptParts();
+
+// The part that keeps the listing of the folder at this path.
+Kept& kept(std::string_view key) { return keptParts().part[std::hash<std::string_view>{}(key) % kParts]; }
+
+// fork() copies the inotify descriptors, and a child reading from them would take the parent's
+// events: the child starts with nothing kept (its copies are closed; the parent's stay open).
+void lockBeforeFork() {
+    for (Kept& k : keptParts().part) k.mutex.lock();
+}
+void unlockInParent() {
+    for (Kept& k : keptParts().part) k.mutex.unlock();
+}
 void forgetInChild() {
     // Only what is safe between fork and exec: the listings are dropped at the next use.
-    Kept& k = kept();
-    k.mutex.unlock();
-    if (k.inotify >= 0) ::close(k.inotify);
-    k.inotify = -1;
-    k.unavailable = false;
-    k.forked = true;
+    for (Kept& k : keptParts().part) {
+        k.mutex.unlock();
+        if (k.inotify >= 0) ::close(k.inotify);
+        k.inotify = -1;
+        k.unavailable = false;
+        k.forked = true;
+    }
 }
 
 // The kernel takes an inotify instance that ever had a watch down only after a grace period of
 // its own (0 to 25 ms measured, whether or not the watches were removed first), and the last
 // close of the instance waits for it; at the end of the process that close is part of the exit,
 // so whoever waits for the process (the browser center for the updater) would wait too. The
-// instance is handed on to a process made for the purpose, which alone waits. This process
+// instances are handed on to a process made for the purpose, which alone waits. This process
 // resumes only once the first child has closed every other descriptor it was given and has made
 // the one that waits, so that no file, lock or pipe of this process outlives it. Both are made
 // with the raw system call, so that no fork handler runs in them, and signal no one when they
 // end (their new parent collects them once this process is gone).
 void handWatchesOn() {
-    Kept& k = kept();
-    std::lock_guard<BriefMutex> lock(k.mutex);
-    if (k.inotify < 0 || k.forked) return;
-    const int instance = k.inotify;
-    const long child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
+    KeptParts& parts = keptParts();
+    for (Kept& k : parts.part) k.mutex.lock();
+    int instances[kParts];
+    size_t count = 0;
+    for (Kept& k : parts.part) {
+        if (k.inotify < 0 || k.forked) continue;
+        // In ascending order, for closing the descriptors between them.
+        size_t at = count++;
+        for (; at > 0 && instances[at - 1] > k.inotify; --at) instances[at] = instances[at - 1];
+        instances[at] = k.inotify;
+    }
+    long child = -1;
+    if (count) child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
     if (child == 0) {
         // A kernel without close_range leaves the waiting to this process's exit, as before.
-        if ((instance > 0 && ::syscall(SYS_close_range, 0U, static_cast<unsigned>(instance - 1), 0U) != 0) ||
-            ::syscall(SYS_close_range, static_cast<unsigned>(instance + 1), ~0U, 0U) != 0)
-            ::_exit(1);
-        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0) ::close(instance);
+        unsigned from = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const unsigned instance = static_cast<unsigned>(instances[i]);
+            if (instance > from && ::syscall(SYS_close_range, from, instance - 1, 0U) != 0) ::_exit(1);
+            from = instance + 1;
+        }
+        if (::syscall(SYS_close_range, from, ~0U, 0U) != 0) ::_exit(1);
+        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0)
+            for (size_t i = 0; i < count; ++i) ::close(instances[i]);
         ::_exit(0);
     }
-    if (child < 0) return;  // no child to be had: the exit waits, as it would have
-    k.forgetAll();
-    // Whatever looks up folders from here on (other threads, later exit handlers) reads them.
-    k.unavailable = true;
+    for (Kept& k : parts.part) {
+        // Without a child the exit waits, as it would have.
+        if (child > 0) {
+            k.forgetAll();
+            // Whatever looks up folders from here on (other threads, later exit handlers) reads them.
+            k.unavailable = true;
+        }
+        k.mutex.unlock();
+    }
 }
 
-Kept& kept() {
+KeptParts& keptParts() {
     // Never destroyed: look-ups from other static destructors stay safe.
-    static Kept* instance = [] {
-        Kept* made = new Kept;
+    static KeptParts* instance = [] {
+        KeptParts* made = new KeptParts;
         ::pthread_atfork(lockBeforeFork, unlockInParent, forgetInChild);
         return made;
     }();
@@ -297,7 +331,7 @@ std::string firstMatch(const std::vector<std::string>& names, const std::string&
 
 bool lookUpInKeptListing(const char* dir, std::string_view name, std::string& match) {
     const char* key = *dir ? dir : ".";
-    Kept& k = kept();
+    Kept& k = kept(key);
     {
         const auto lock = locked(k);
         if (k.paths.find(std::string_view(key)) == k.paths.end()) return false;
@@ -324,7 +358,7 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
     const int folder = ::open(key.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return {};
     struct stat st;
-    Kept& k = kept();
+    Kept& k = kept(key);
     auto lock = locked(k);
     int watch = -1;
     if (::fstat(folder, &st) == 0 && searchedBefore(k, st) && watchable(folder) && haveInotify(k)) {
@@ -368,10 +402,8 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
     listing.byFolded.reserve(names.size() + 16);
     for (const std::string& entry : names) listing.add(entry);
     const std::string found = listing.find(name);
-    if (!k.handOffAtExit) {
-        k.handOffAtExit = true;
-        std::atexit(handWatchesOn);
-    }
+    static std::atomic<bool> handedOnAtExit{false};
+    if (!handedOnAtExit.exchange(true)) std::atexit(handWatchesOn);
     k.watchOf[{st.st_dev, st.st_ino}] = watch;
     k.byWatch[watch] = std::move(listing);
     k.paths.insert(key);
@@ -379,15 +411,19 @@ std::string findIgnoringCase(std::string_view dir, std::string_view name) {
 }
 
 void forgetKeptListings() {
-    Kept& k = kept();
-    const auto lock = locked(k);
-    k.forgetAll();
+    for (Kept& k : keptParts().part) {
+        const auto lock = locked(k);
+        k.forgetAll();
+    }
 }
 
 size_t keptListingCount() {
-    Kept& k = kept();
-    const auto lock = locked(k);
-    return k.byWatch.size();
+    size_t count = 0;
+    for (Kept& k : keptParts().part) {
+        const auto lock = locked(k);
+        count += k.byWatch.size();
+    }
+    return count;
 }
 
 }  // namespace winapi
