@@ -116,27 +116,44 @@ std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& 
     std::vector<std::vector<size_t>> shares(writers);
     std::unordered_map<std::string, size_t> writerOf;  // folded folder -> its writer
     std::unordered_set<std::string> folders;          // every folded folder on the way
+    std::vector<bool> folderLengths;                  // the lengths those have
     std::vector<size_t> load(writers, 0);
+    // An archive lists a folder's files together: the folder of the entry before is not folded
+    // and looked up again.
+    std::string_view lastFolder;
+    size_t lastWriter = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const PendingEntry& entry = entries[i];
         for (char c : entry.path)
             if (static_cast<unsigned char>(c) >= 0x80) return {};
-        const std::string folder = lowerText(entry.path.substr(0, entry.folderLength));
-        auto known = writerOf.find(folder);
-        if (known == writerOf.end()) {
-            for (size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1))
-                folders.insert(folder.substr(0, at));
-            folders.insert(folder);
-            const auto least = std::min_element(load.begin(), load.end());
-            known = writerOf.emplace(folder, static_cast<size_t>(least - load.begin())).first;
+        const std::string_view folderName = std::string_view(entry.path).substr(0, entry.folderLength);
+        if (i == 0 || folderName != lastFolder) {
+            const std::string folder = lowerText(std::string(folderName));
+            auto known = writerOf.find(folder);
+            if (known == writerOf.end()) {
+                for (size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1))
+                    folders.insert(folder.substr(0, at));
+                folders.insert(folder);
+                const auto least = std::min_element(load.begin(), load.end());
+                known = writerOf.emplace(folder, static_cast<size_t>(least - load.begin())).first;
+            }
+            lastFolder = folderName;
+            lastWriter = known->second;
         }
         // A file costs about as much as writing a few pages: small files are most of the work.
-        load[known->second] += 4 + entry.size / 4096;
-        shares[known->second].push_back(i);
+        load[lastWriter] += 4 + entry.size / 4096;
+        shares[lastWriter].push_back(i);
     }
     if (writerOf.size() < 2) return {};
+    for (const std::string& folder : folders) {
+        if (folder.size() >= folderLengths.size()) folderLengths.resize(folder.size() + 1);
+        folderLengths[folder.size()] = true;
+    }
+    // Only a path as long as a folder's can name it.
     for (const PendingEntry& entry : entries)
-        if (folders.count(lowerText(entry.path))) return {};
+        if (entry.path.size() < folderLengths.size() && folderLengths[entry.path.size()] &&
+            folders.count(lowerText(entry.path)))
+            return {};
     return shares;
 }
 
