@@ -149,41 +149,54 @@ void forgetInChild() {
 }
 
 // The kernel takes an inotify instance that ever had a watch down only after a grace period of
-// its own (0 to 25 ms measured, whether or not the watches were removed first), and the last
-// close of the instance waits for it; at the end of the process that close is part of the exit,
-// so whoever waits for the process (the browser center for the updater) would wait too. The
-// instances are handed on to a process made for the purpose, which alone waits. This process
-// resumes only once the first child has closed every other descriptor it was given and has made
-// the one that waits, so that no file, lock or pipe of this process outlives it. Both are made
-// with the raw system call, so that no fork handler runs in them, and signal no one when they
-// end (their new parent collects them once this process is gone).
+// its own (0 to 25 ms measured, whether or not the watches were removed first), and whoever
+// drops the last reference to the instance waits for it; at the end of the process that is part
+// of the exit, so whoever waits for the process (the browser center for the updater) would wait
+// too. The instances are handed on to a process made for the purpose, which holds the last
+// references: it lets them go only once this process has let go of its own, which it learns
+// from the end of a pipe that only this process writes to. It is made by a first child, which
+// closes every other descriptor it was given first, so that no file, lock or pipe of this
+// process outlives it; this process resumes once that child has ended. Both are made with the
+// raw system call, so that no fork handler runs in them, and signal no one when they end (their
+// new parent collects them once this process is gone).
 void handWatchesOn() {
     KeptParts& parts = keptParts();
     for (Kept& k : parts.part) k.mutex.lock();
-    int instances[kParts];
+    // The descriptors the waiting process keeps (the instances and the pipe's reading end), in
+    // ascending order, for closing those between them.
+    int kept[kParts + 1];
     size_t count = 0;
-    for (Kept& k : parts.part) {
-        if (k.inotify < 0 || k.forked) continue;
-        // In ascending order, for closing the descriptors between them.
+    auto keep = [&kept, &count](int fd) {
         size_t at = count++;
-        for (; at > 0 && instances[at - 1] > k.inotify; --at) instances[at] = instances[at - 1];
-        instances[at] = k.inotify;
-    }
+        for (; at > 0 && kept[at - 1] > fd; --at) kept[at] = kept[at - 1];
+        kept[at] = fd;
+    };
+    for (Kept& k : parts.part)
+        if (k.inotify >= 0 && !k.forked) keep(k.inotify);
+    int letGo[2] = {-1, -1};
     long child = -1;
-    if (count) child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
+    if (count && ::pipe2(letGo, O_CLOEXEC) == 0) {
+        keep(letGo[0]);
+        child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
+    }
     if (child == 0) {
         // A kernel without close_range leaves the waiting to this process's exit, as before.
         unsigned from = 0;
         for (size_t i = 0; i < count; ++i) {
-            const unsigned instance = static_cast<unsigned>(instances[i]);
-            if (instance > from && ::syscall(SYS_close_range, from, instance - 1, 0U) != 0) ::_exit(1);
-            from = instance + 1;
+            const unsigned fd = static_cast<unsigned>(kept[i]);
+            if (fd > from && ::syscall(SYS_close_range, from, fd - 1, 0U) != 0) ::_exit(1);
+            from = fd + 1;
         }
         if (::syscall(SYS_close_range, from, ~0U, 0U) != 0) ::_exit(1);
-        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0)
-            for (size_t i = 0; i < count; ++i) ::close(instances[i]);
+        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0) {
+            char end;
+            while (::read(letGo[0], &end, 1) < 0 && errno == EINTR) {
+            }
+            for (size_t i = 0; i < count; ++i) ::close(kept[i]);
+        }
         ::_exit(0);
     }
+    if (letGo[0] >= 0) ::close(letGo[0]);
     for (Kept& k : parts.part) {
         // Without a child the exit waits, as it would have.
         if (child > 0) {
@@ -193,6 +206,7 @@ void handWatchesOn() {
         }
         k.mutex.unlock();
     }
+    if (letGo[1] >= 0) ::close(letGo[1]);
 }
 
 KeptParts& keptParts() {
