@@ -92,16 +92,15 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
             if (fd >= 0) {
                 // A gate held from a look at the name before shuts out everyone already.
                 if (!gate) gate.emplace(SharingGate::ForNewFile{});
-                if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
+                if (!claimOpen(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
                 struct stat st;
                 const bool known = ::fstat(fd, &st) == 0;
                 if (known && st.st_nlink == 0) {
-                    ::close(fd);
+                    ::close(fd);  // its claim goes with it
                     // Made again; a look at the name must not happen under a creator's gate.
                     gate.reset();
                     continue;
                 }
-                recordOpen(fd, access, share);
                 gate.reset();
                 // The attributes of a new file are kept where the file system allows it. A plain
                 // writable file has nothing to keep: a new file has no stored attributes yet.
@@ -145,9 +144,8 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
             }
             return fail(pathErrnoToWin32(errno, hostPath));
         }
-        if (sharingConflict(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
+        if (!claimOpen(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
         if (truncates && ::ftruncate(fd, 0) != 0) return fail(errnoToWin32(errno), fd);
-        recordOpen(fd, access, share);
         struct stat opened;
         if (disposition == CREATE_ALWAYS && ::fstat(fd, &opened) == 0)
             storeAttributes(hostPath, fd, opened, (flags & kSettable) | FILE_ATTRIBUTE_ARCHIVE);

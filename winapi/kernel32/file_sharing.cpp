@@ -108,12 +108,9 @@ SharingGate::~SharingGate() {
     ::fcntl(fd_, F_OFD_SETLK, &lock);
 }
 
+namespace {
+
 bool sharingConflict(int fd, DWORD access, DWORD share) {
-    if (!access) return false;
-    // An open that shares nothing collides with every recorded open, and each of those holds
-    // at least one of the six bytes: one question covers them all.
-    if (!(share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)))
-        return lockedByOthers(fd, openedByte(kAccessRead), deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1);
     for (DWORD kind : kKinds) {
         if ((access & kind) && lockedByOthers(fd, deniesByte(kind))) return true;
         if (!(share & kind) && lockedByOthers(fd, openedByte(kind))) return true;
@@ -122,20 +119,6 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
 }
 
 void recordOpen(int fd, DWORD access, DWORD share) {
-    if (!access) return;
-    enterShareHolder();
-    // An open that shares nothing is one lock over all six bytes: the "opened for" bytes of
-    // kinds it did not open for say nothing more, since every later open with data access meets
-    // its "denies" bytes first (and no open with data access can be there before it).
-    if (!(share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))) {
-        struct flock lock {};
-        lock.l_type = F_RDLCK;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = openedByte(kAccessRead);
-        lock.l_len = deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1;
-        ::fcntl(fd, F_OFD_SETLK, &lock);
-        return;
-    }
     // One lock for each run of neighbouring bytes: the three "denies" bytes are often all set.
     auto lockRun = [fd](off_t start, off_t length) {
         struct flock lock {};
@@ -160,6 +143,36 @@ void recordOpen(int fd, DWORD access, DWORD share) {
         runLength = 0;
     }
     if (runStart >= 0) lockRun(runStart, runLength);
+}
+
+}  // namespace
+
+bool claimOpen(int fd, DWORD access, DWORD share) {
+    if (!access) return true;
+    enterShareHolder();
+    if (share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
+        if (sharingConflict(fd, access, share)) return false;
+        recordOpen(fd, access, share);
+        return true;
+    }
+    // An open that shares nothing collides with every recorded open, each of which holds at least
+    // one of the six bytes, and every later open with data access meets it on one of them: one
+    // exclusive lock over all six checks and records it in one step. (The "opened for" bytes of
+    // kinds it did not open for say nothing more, since no open with data access can be there.)
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = openedByte(kAccessRead);
+    lock.l_len = deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1;
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+    if (errno == EAGAIN || errno == EACCES) return false;
+    // An exclusive lock needs a descriptor open for writing: one open for reading only asks
+    // first and then holds a shared lock over the six bytes, under the gate.
+    if (errno != EBADF) return true;  // a file system without such locks does not enforce sharing
+    if (lockedByOthers(fd, lock.l_start, lock.l_len)) return false;
+    lock.l_type = F_RDLCK;
+    ::fcntl(fd, F_OFD_SETLK, &lock);
+    return true;
 }
 
 bool deletionDenied(const std::string& hostPath) {

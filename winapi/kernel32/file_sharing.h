@@ -32,14 +32,11 @@ private:
     int fd_ = -1;
 };
 
-// True when an open of the file behind `fd` for `access` (kAccess* bits) allowing `share`
-// (FILE_SHARE_* bits) collides with opens through other handles. An open without data access
-// never collides.
-bool sharingConflict(int fd, DWORD access, DWORD share);
-
-// Records the open behind `fd` (a file descriptor open for reading) for as long as the open
-// file description lives.
-void recordOpen(int fd, DWORD access, DWORD share);
+// Checks the open behind `fd` (a file descriptor open for reading) for `access` (kAccess* bits)
+// allowing `share` (FILE_SHARE_* bits) against opens through other handles, and records it for
+// as long as the open file description lives; false, with nothing recorded, when it collides.
+// An open without data access never collides and is not recorded.
+bool claimOpen(int fd, DWORD access, DWORD share);
 
 // True when the file at hostPath is held open by a handle that does not allow deleting it.
 bool deletionDenied(const std::string& hostPath);
