@@ -15,8 +15,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #endif
 
 using file_test::readText;
@@ -267,6 +269,50 @@ TEST_F(Sharing, HeldFilesBelowAFolderAreFoundThroughTheProcessesThatHoldThem) {
     EXPECT_TRUE(MoveFileA(skin.c_str(), moved.c_str()));
     ::close(kept);
     ::unlink(orphan.c_str());
+}
+
+// A new file that shares nothing is claimed without the gate. Threads stand in for programs
+// here (each open is a handle of its own, as in another process): while one makes the file again
+// and again, another keeps deleting it and a third keeps opening it by its name. As long as the
+// maker holds the file, it is where it was made and nobody else has it open.
+TEST_F(Sharing, AFileJustMadeIsNeitherDeletedNorOpenedUnderItsMaker) {
+    const std::string made = dir + "made.txt";
+    std::atomic<bool> done{false}, holding{false};
+    std::atomic<int> deleted{0}, opened{0}, overlaps{0};
+    std::thread deleter([&] {
+        while (!done)
+            if (DeleteFileA(made.c_str())) ++deleted;
+    });
+    std::thread opener([&] {
+        while (!done) {
+            // Not sharing deletion, so that the name holds this file until it is closed.
+            HANDLE file = CreateFileA(made.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) continue;
+            ++opened;
+            if (holding) ++overlaps;
+            CloseHandle(file);
+        }
+    });
+    int kept = 0, lost = 0;
+    for (int i = 0; i < 4000; ++i) {
+        HANDLE file = CreateFileA(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        holding = true;
+        ++kept;
+        if (!file_test::exists(made)) ++lost;
+        holding = false;
+        CloseHandle(file);
+    }
+    done = true;
+    deleter.join();
+    opener.join();
+    EXPECT_EQ(lost, 0) << "deleted while held";
+    EXPECT_EQ(overlaps.load(), 0) << "opened by its name while held";
+    // The race was run: each side had its way at times.
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(deleted.load(), 0);
+    EXPECT_GT(opened.load(), 0);
 }
 #endif
 

@@ -75,10 +75,10 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
     if (flags & FILE_FLAG_WRITE_THROUGH) openFlags |= O_DSYNC;
     const bool trailingSeparator = !hostPath.empty() && hostPath.back() == '/';
 
-    // The new file is made outside the gate, and its open checked and recorded under a creator's
-    // gate, which threads making files side by side share. Whatever another process did to the
-    // name in between (under the whole gate) is seen then: an open of it makes this one fail, a
-    // deletion makes this one create the file again.
+    // The new file is made outside the gate, and its open checked and recorded by itself or under
+    // a creator's gate, which threads making files side by side share. Whatever another process
+    // did to the name in between (under the whole gate) is seen then: an open of it makes this
+    // one fail, a deletion makes this one create the file again.
     std::optional<SharingGate> gate;
     // A disposition that may create tries that first: a new file needs no look before it, and
     // the created file is a regular file, which never blocks (no O_NONBLOCK to take off again).
@@ -90,9 +90,17 @@ std::shared_ptr<FileObject> openFile(const std::string& hostPath, DWORD desiredA
         if (tryCreating) {
             fd = ::open(hostPath.c_str(), (openFlags & ~O_NONBLOCK) | O_CREAT | O_EXCL, 0666);
             if (fd >= 0) {
-                // A gate held from a look at the name before shuts out everyone already.
-                if (!gate) gate.emplace(SharingGate::ForNewFile{});
-                if (!claimOpen(fd, access, share)) return fail(ERROR_SHARING_VIOLATION, fd);
+                // A new file opened for writing that shares nothing claims itself in one step,
+                // without the gate; one that meets another holder (an open of it by its name, its
+                // deletion) waits for the whole gate and is looked at again under it. Others are
+                // checked and recorded under a creator's gate. A gate held from a look at the
+                // name before shuts out everyone already.
+                Claim claim = Claim::NotAlone;
+                if (!gate && !share && access && (openFlags & O_ACCMODE) == O_RDWR) claim = claimAlone(fd);
+                if (claim == Claim::Taken) gate.emplace();
+                else if (claim == Claim::NotAlone && !gate) gate.emplace(SharingGate::ForNewFile{});
+                if ((claim == Claim::Taken || claim == Claim::NotAlone) && !claimOpen(fd, access, share))
+                    return fail(ERROR_SHARING_VIOLATION, fd);
                 struct stat st;
                 const bool known = ::fstat(fd, &st) == 0;
                 if (known && st.st_nlink == 0) {

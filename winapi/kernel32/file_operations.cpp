@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -109,7 +110,8 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0) return failWith(winapi::pathErrnoToWin32(errno, path));
         if (S_ISDIR(st.st_mode) || winapi::isReadOnlyFile(st)) return failWith(ERROR_ACCESS_DENIED);
-        if (S_ISREG(st.st_mode) && winapi::deletionDenied(path)) return failWith(ERROR_SHARING_VIOLATION);
+        std::optional<winapi::DeletionHold> hold;
+        if (S_ISREG(st.st_mode) && hold.emplace(path).denied()) return failWith(ERROR_SHARING_VIOLATION);
         if (::unlink(path.c_str()) != 0) return failWith(winapi::pathErrnoToWin32(errno, path));
         return TRUE;
     });
@@ -129,7 +131,8 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
         {
             winapi::SharingGate gate;
             if (::lstat(from.c_str(), &source) != 0) return failWith(winapi::pathErrnoToWin32(errno, from));
-            if (S_ISREG(source.st_mode) && winapi::deletionDenied(from))
+            std::optional<winapi::DeletionHold> sourceHold, targetHold;
+            if (S_ISREG(source.st_mode) && sourceHold.emplace(from).denied())
                 return failWith(ERROR_SHARING_VIOLATION);
             if (S_ISDIR(source.st_mode) && winapi::deletionDeniedBelow(from)) return failWith(ERROR_ACCESS_DENIED);
             struct stat target;
@@ -142,7 +145,7 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
             } else if (targetExists) {
                 if (!replace) return failWith(ERROR_ALREADY_EXISTS);
                 if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode) || winapi::isReadOnlyFile(target) ||
-                    (S_ISREG(target.st_mode) && winapi::deletionDenied(to)))
+                    (S_ISREG(target.st_mode) && targetHold.emplace(to).denied()))
                     return failWith(ERROR_ACCESS_DENIED);
                 result = ::rename(from.c_str(), to.c_str());
             } else {

@@ -118,7 +118,9 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
     return false;
 }
 
-void recordOpen(int fd, DWORD access, DWORD share) {
+// False when a lock of another open, made since the check (a gate-free claim of a new file),
+// stands in the way.
+bool recordOpen(int fd, DWORD access, DWORD share) {
     // One lock for each run of neighbouring bytes: the three "denies" bytes are often all set.
     auto lockRun = [fd](off_t start, off_t length) {
         struct flock lock {};
@@ -127,10 +129,10 @@ void recordOpen(int fd, DWORD access, DWORD share) {
         lock.l_start = start;
         lock.l_len = length;
         // A file system without such locks just does not enforce sharing.
-        ::fcntl(fd, F_OFD_SETLK, &lock);
+        return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
     };
     for (DWORD kind : kKinds)
-        if (access & kind) lockRun(openedByte(kind), 1);
+        if ((access & kind) && !lockRun(openedByte(kind), 1)) return false;
     off_t runStart = -1, runLength = 0;
     for (DWORD kind : kKinds) {
         if (!(share & kind)) {
@@ -138,23 +140,17 @@ void recordOpen(int fd, DWORD access, DWORD share) {
             ++runLength;
             continue;
         }
-        if (runStart >= 0) lockRun(runStart, runLength);
+        if (runStart >= 0 && !lockRun(runStart, runLength)) return false;
         runStart = -1;
         runLength = 0;
     }
-    if (runStart >= 0) lockRun(runStart, runLength);
+    return runStart < 0 || lockRun(runStart, runLength);
 }
 
 }  // namespace
 
-bool claimOpen(int fd, DWORD access, DWORD share) {
-    if (!access) return true;
+Claim claimAlone(int fd) {
     enterShareHolder();
-    if (share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
-        if (sharingConflict(fd, access, share)) return false;
-        recordOpen(fd, access, share);
-        return true;
-    }
     // An open that shares nothing collides with every recorded open, each of which holds at least
     // one of the six bytes, and every later open with data access meets it on one of them: one
     // exclusive lock over all six checks and records it in one step. (The "opened for" bytes of
@@ -164,15 +160,53 @@ bool claimOpen(int fd, DWORD access, DWORD share) {
     lock.l_whence = SEEK_SET;
     lock.l_start = openedByte(kAccessRead);
     lock.l_len = deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1;
-    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
-    if (errno == EAGAIN || errno == EACCES) return false;
-    // An exclusive lock needs a descriptor open for writing: one open for reading only asks
-    // first and then holds a shared lock over the six bytes, under the gate.
-    if (errno != EBADF) return true;  // a file system without such locks does not enforce sharing
-    if (lockedByOthers(fd, lock.l_start, lock.l_len)) return false;
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return Claim::Made;
+    if (errno == EAGAIN || errno == EACCES) return Claim::Taken;
+    // An exclusive lock needs a descriptor open for writing.
+    return errno == EBADF ? Claim::NotAlone : Claim::Unenforced;
+}
+
+bool claimOpen(int fd, DWORD access, DWORD share) {
+    if (!access) return true;
+    enterShareHolder();
+    if (share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return !sharingConflict(fd, access, share) && recordOpen(fd, access, share);
+    switch (claimAlone(fd)) {
+    case Claim::Made:
+    case Claim::Unenforced: return true;
+    case Claim::Taken: return false;
+    case Claim::NotAlone: break;
+    }
+    // Open for reading only: it asks first and then holds a shared lock over the six bytes.
+    const off_t first = openedByte(kAccessRead), length = deniesByte(kAccessDelete) - first + 1;
+    if (lockedByOthers(fd, first, length)) return false;
+    struct flock lock {};
     lock.l_type = F_RDLCK;
-    ::fcntl(fd, F_OFD_SETLK, &lock);
-    return true;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = first;
+    lock.l_len = length;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
+}
+
+DeletionHold::DeletionHold(const std::string& hostPath) {
+    // Holding the "denies deleting" byte exclusively needs a descriptor open for writing; a file
+    // this process may not write to (or a running program) is only asked, as gate-free claims
+    // are not shut out then.
+    fd_ = ::open(hostPath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0) {
+        denied_ = deletionDenied(hostPath);
+        return;
+    }
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = deniesByte(kAccessDelete);
+    lock.l_len = 1;
+    if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) denied_ = errno == EAGAIN || errno == EACCES;
+}
+
+DeletionHold::~DeletionHold() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 bool deletionDenied(const std::string& hostPath) {

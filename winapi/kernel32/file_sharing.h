@@ -35,8 +35,39 @@ private:
 // Checks the open behind `fd` (a file descriptor open for reading) for `access` (kAccess* bits)
 // allowing `share` (FILE_SHARE_* bits) against opens through other handles, and records it for
 // as long as the open file description lives; false, with nothing recorded, when it collides.
-// An open without data access never collides and is not recorded.
+// An open without data access never collides and is not recorded. Made under the gate, unless
+// claimAlone() says otherwise.
 bool claimOpen(int fd, DWORD access, DWORD share);
+
+// How an open that shares nothing fared when it claimed its file in one step.
+enum class Claim {
+    Made,        // checked and recorded
+    Taken,       // another open, or a deletion, holds the file
+    Unenforced,  // the file system has no locks: sharing is not enforced
+    NotAlone     // the descriptor cannot claim in one step (it is not open for writing)
+};
+
+// Checks and records the open behind `fd`, which shares nothing, in one step: atomic against
+// every other claim, record and deletion hold, so no gate is needed for it. A file just made
+// by its creator is claimed so; it may meet holders of other kinds, which it then waits for
+// under the gate.
+Claim claimAlone(int fd);
+
+// While it lives, a deletion or a renaming of the file at hostPath is safe from opens that would
+// deny it: made under the whole gate, it shuts out the gate-free claims of new files as well.
+// denied() when an open of the file already denies deleting it.
+class DeletionHold {
+public:
+    explicit DeletionHold(const std::string& hostPath);
+    ~DeletionHold();
+    DeletionHold(const DeletionHold&) = delete;
+    DeletionHold& operator=(const DeletionHold&) = delete;
+    bool denied() const { return denied_; }
+
+private:
+    int fd_ = -1;
+    bool denied_ = false;
+};
 
 // True when the file at hostPath is held open by a handle that does not allow deleting it.
 bool deletionDenied(const std::string& hostPath);
