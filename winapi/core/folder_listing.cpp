@@ -15,11 +15,10 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -164,12 +163,12 @@ void handWatchesOn() {
     for (Kept& k : parts.part) k.mutex.lock();
     // The descriptors the waiting process keeps (the instances and the pipe's reading end), in
     // ascending order, for closing those between them.
-    int kept[kParts + 1];
+    int held[kParts + 1];
     size_t count = 0;
-    auto keep = [&kept, &count](int fd) {
+    auto keep = [&held, &count](int fd) {
         size_t at = count++;
-        for (; at > 0 && kept[at - 1] > fd; --at) kept[at] = kept[at - 1];
-        kept[at] = fd;
+        for (; at > 0 && held[at - 1] > fd; --at) held[at] = held[at - 1];
+        held[at] = fd;
     };
     for (Kept& k : parts.part)
         if (k.inotify >= 0 && !k.forked) keep(k.inotify);
@@ -183,7 +182,7 @@ void handWatchesOn() {
         // A kernel without close_range leaves the waiting to this process's exit, as before.
         unsigned from = 0;
         for (size_t i = 0; i < count; ++i) {
-            const unsigned fd = static_cast<unsigned>(kept[i]);
+            const unsigned fd = static_cast<unsigned>(held[i]);
             if (fd > from && ::syscall(SYS_close_range, from, fd - 1, 0U) != 0) ::_exit(1);
             from = fd + 1;
         }
@@ -192,7 +191,7 @@ void handWatchesOn() {
             char end;
             while (::read(letGo[0], &end, 1) < 0 && errno == EINTR) {
             }
-            for (size_t i = 0; i < count; ++i) ::close(kept[i]);
+            for (size_t i = 0; i < count; ++i) ::close(held[i]);
         }
         ::_exit(0);
     }

@@ -49,6 +49,8 @@ bool lockedByOthers(int fd, off_t byte, off_t length = 1) {
 // path for every gate cost as much as the open of a file itself. A child of fork() shares its
 // parent's descriptions and opens its own. A prefix removed and made again has a new lock file,
 // which the next gate opens.
+namespace {
+
 std::atomic<unsigned> forkGeneration{0};
 
 struct ThreadGate {
@@ -79,6 +81,8 @@ int gateFile() {
     gate.generation = generation;
     return gate.fd;
 }
+
+}  // namespace
 
 SharingGate::SharingGate() { enter(F_WRLCK); }
 
