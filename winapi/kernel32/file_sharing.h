@@ -1,7 +1,8 @@
 // Share modes across processes. Every open of a file with data access records what it does and
 // what it denies as open-file-description locks on bytes far beyond any real data; the locks
 // belong to the open itself, so they vanish when its handle is closed or its process dies, and
-// every process of the machine sees them. Decisions are serialised by a lock file of the prefix.
+// every process of the machine sees them. Decisions are serialised by a lock file of the prefix,
+// but for an open that shares nothing, which checks and records itself in one step.
 #pragma once
 
 #include <windows.h>
