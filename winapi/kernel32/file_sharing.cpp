@@ -5,8 +5,8 @@
 #include "share_holders.h"
 
 #include <dirent.h>
-#include <pthread.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +30,22 @@ constexpr DWORD kKinds[] = {kAccessRead, kAccessWrite, kAccessDelete};
 
 off_t openedByte(DWORD kind) { return kLockBase + (kind == kAccessRead ? 0 : kind == kAccessWrite ? 1 : 2); }
 off_t deniesByte(DWORD kind) { return openedByte(kind) + 3; }
+// All six bytes: an open that shares nothing holds them all.
+const off_t kAllBytes = openedByte(kAccessRead);
+const off_t kAllBytesLength = deniesByte(kAccessDelete) - kAllBytes + 1;
+
+// Sets (or, with F_UNLCK, clears) an open-file-description lock of `type` on `length` bytes from
+// `start`: 0, or the error (EAGAIN and EACCES: another open's lock stands in the way).
+int placeLock(int fd, short type, off_t start, off_t length, int command = F_OFD_SETLK) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = length;
+    return ::fcntl(fd, command, &lock) == 0 ? 0 : errno;
+}
+
+bool heldByAnother(int error) { return error == EAGAIN || error == EACCES; }
 
 bool lockedByOthers(int fd, off_t byte, off_t length = 1) {
     struct flock lock {};
@@ -91,25 +107,14 @@ SharingGate::SharingGate(ForNewFile) { enter(F_RDLCK); }
 void SharingGate::enter(short kind) {
     fd_ = gateFile();
     if (fd_ < 0) return;
-    struct flock lock {};
-    lock.l_type = kind;
-    lock.l_whence = SEEK_SET;
-    lock.l_len = 1;
-    while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
-        if (errno != EINTR) {
-            fd_ = -1;  // a file system without such locks: sharing is not enforced, as elsewhere
-            return;
-        }
+    int error;
+    while ((error = placeLock(fd_, kind, 0, 1, F_OFD_SETLKW)) == EINTR) {
     }
+    if (error) fd_ = -1;  // a file system without such locks: sharing is not enforced, as elsewhere
 }
 
 SharingGate::~SharingGate() {
-    if (fd_ < 0) return;
-    struct flock lock {};
-    lock.l_type = F_UNLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_len = 1;
-    ::fcntl(fd_, F_OFD_SETLK, &lock);
+    if (fd_ >= 0) placeLock(fd_, F_UNLCK, 0, 1);
 }
 
 namespace {
@@ -126,15 +131,8 @@ bool sharingConflict(int fd, DWORD access, DWORD share) {
 // stands in the way.
 bool recordOpen(int fd, DWORD access, DWORD share) {
     // One lock for each run of neighbouring bytes: the three "denies" bytes are often all set.
-    auto lockRun = [fd](off_t start, off_t length) {
-        struct flock lock {};
-        lock.l_type = F_RDLCK;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = start;
-        lock.l_len = length;
-        // A file system without such locks just does not enforce sharing.
-        return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
-    };
+    // A file system without such locks just does not enforce sharing.
+    auto lockRun = [fd](off_t start, off_t length) { return !heldByAnother(placeLock(fd, F_RDLCK, start, length)); };
     for (DWORD kind : kKinds)
         if ((access & kind) && !lockRun(openedByte(kind), 1)) return false;
     off_t runStart = -1, runLength = 0;
@@ -159,15 +157,11 @@ Claim claimAlone(int fd) {
     // one of the six bytes, and every later open with data access meets it on one of them: one
     // exclusive lock over all six checks and records it in one step. (The "opened for" bytes of
     // kinds it did not open for say nothing more, since no open with data access can be there.)
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = openedByte(kAccessRead);
-    lock.l_len = deniesByte(kAccessDelete) - openedByte(kAccessRead) + 1;
-    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return Claim::Made;
-    if (errno == EAGAIN || errno == EACCES) return Claim::Taken;
+    const int error = placeLock(fd, F_WRLCK, kAllBytes, kAllBytesLength);
+    if (!error) return Claim::Made;
+    if (heldByAnother(error)) return Claim::Taken;
     // An exclusive lock needs a descriptor open for writing.
-    return errno == EBADF ? Claim::NotAlone : Claim::Unenforced;
+    return error == EBADF ? Claim::NotAlone : Claim::Unenforced;
 }
 
 bool claimOpen(int fd, DWORD access, DWORD share) {
@@ -182,14 +176,8 @@ bool claimOpen(int fd, DWORD access, DWORD share) {
     case Claim::NotAlone: break;
     }
     // Open for reading only: it asks first and then holds a shared lock over the six bytes.
-    const off_t first = openedByte(kAccessRead), length = deniesByte(kAccessDelete) - first + 1;
-    if (lockedByOthers(fd, first, length)) return false;
-    struct flock lock {};
-    lock.l_type = F_RDLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = first;
-    lock.l_len = length;
-    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
+    return !lockedByOthers(fd, kAllBytes, kAllBytesLength) &&
+           !heldByAnother(placeLock(fd, F_RDLCK, kAllBytes, kAllBytesLength));
 }
 
 DeletionHold::DeletionHold(const std::string& hostPath) {
@@ -201,12 +189,7 @@ DeletionHold::DeletionHold(const std::string& hostPath) {
         denied_ = deletionDenied(hostPath);
         return;
     }
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = deniesByte(kAccessDelete);
-    lock.l_len = 1;
-    if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) denied_ = errno == EAGAIN || errno == EACCES;
+    denied_ = heldByAnother(placeLock(fd_, F_WRLCK, deniesByte(kAccessDelete), 1));
 }
 
 DeletionHold::~DeletionHold() {
