@@ -1,7 +1,7 @@
 // Named shared memory on the paging file: creation and ERROR_ALREADY_EXISTS, opening, sharing
 // between two real processes, and the Windows lifetime (the name lives while anyone holds a
 // handle, also across processes; afterwards a new object starts zeroed, also when the last holder
-// was killed).
+// was killed). Views of disk files: the file's own bytes, sizes and access rights.
 #include <windows.h>
 
 #include "testenv.h"
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -200,6 +201,69 @@ TEST(FileMapping, InvisibleToOtherPrefixes) {
     CloseHandle(mapping);
 }
 #endif
+
+HANDLE openForMapping(const std::string& path, DWORD access, const char* content) {
+    HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE && *content)
+        WriteFile(file, content, static_cast<DWORD>(std::strlen(content)), &written, nullptr);
+    return file;
+}
+
+// A view of a file shows the file, and one that may write changes the file itself; the mapping
+// keeps the file while its handle is closed. A mapping cannot be bigger than a file it may not
+// write, cannot map an empty file, and gives no more than the file handle's rights.
+TEST(FileMapping, ViewsOfAFileAreTheFileItself) {
+    const std::string folder = lumora_test::scratchDir();
+    const std::string path = folder + "mapped.bin";
+    HANDLE file = openForMapping(path, GENERIC_READ | GENERIC_WRITE, "packed entries");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+
+    HANDLE readOnly = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(readOnly, nullptr) << GetLastError();
+    const char* shown = static_cast<const char*>(MapViewOfFile(readOnly, FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(shown, nullptr) << GetLastError();
+    EXPECT_EQ(std::string(shown, 14), "packed entries");
+    SetLastError(0);
+    EXPECT_EQ(MapViewOfFile(readOnly, FILE_MAP_WRITE, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    SetLastError(0);
+    EXPECT_EQ(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 4096, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+
+    // Bigger than the file and writable: the file grows, and what the view writes is in it.
+    HANDLE writable = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 8192, nullptr);
+    ASSERT_NE(writable, nullptr) << GetLastError();
+    CloseHandle(file);
+    char* written = static_cast<char*>(MapViewOfFile(writable, FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_NE(written, nullptr) << GetLastError();
+    std::memcpy(written, "PACKED", 6);
+    written[8191] = 'z';
+    EXPECT_EQ(std::string(shown, 14), "PACKED entries");  // both views are the file's pages
+    EXPECT_TRUE(UnmapViewOfFile(written));
+    EXPECT_TRUE(UnmapViewOfFile(shown));
+    CloseHandle(writable);
+    CloseHandle(readOnly);
+    const std::string content = readFile(path);
+    ASSERT_EQ(content.size(), 8192u);
+    EXPECT_EQ(content.substr(0, 14), "PACKED entries");
+    EXPECT_EQ(content.back(), 'z');
+
+    HANDLE reader = openForMapping(path, GENERIC_READ, "");
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    SetLastError(0);
+    EXPECT_EQ(CreateFileMappingA(reader, nullptr, PAGE_READWRITE, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    CloseHandle(reader);
+
+    HANDLE empty = openForMapping(folder + "empty.bin", GENERIC_READ | GENERIC_WRITE, "");
+    ASSERT_NE(empty, INVALID_HANDLE_VALUE);
+    SetLastError(0);
+    EXPECT_EQ(CreateFileMappingA(empty, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_INVALID));
+    CloseHandle(empty);
+}
 
 TEST(FileMapping, RejectsBadInput) {
     SetLastError(0);

@@ -1,5 +1,5 @@
-// kernel32: named shared memory on the paging file (CreateFileMappingA, OpenFileMappingA,
-// MapViewOfFile, UnmapViewOfFile).
+// kernel32: shared memory on the paging file and views of open files (CreateFileMappingA,
+// OpenFileMappingA, MapViewOfFile, UnmapViewOfFile).
 //
 // A named mapping is a file in the prefix's run folder, so every process of the prefix (and only
 // of that prefix) shares it. Every handle holds a shared flock on its file: the object exists
@@ -9,9 +9,14 @@
 // Whoever takes the exclusive lock finds the object gone: creating then starts from zeroed memory,
 // as Windows gives a new section. One lock file serialises creating, opening and closing among all
 // processes, so these decisions never race.
+//
+// A mapping of an open file maps the file itself: its views read and write the file's pages,
+// which every other reader of the file sees at once.
 #include <windows.h>
 
+#include "file_object.h"
 #include "handles.h"
+#include "serial_port.h"
 #include "paths.h"
 #include "prefix.h"
 
@@ -104,8 +109,8 @@ bool validName(const std::string& name) {
 // The memory of one mapping object, shared by its handles and views in this process.
 class Section {
 public:
-    Section(int fd, uint64_t size, bool writable, std::string path)
-        : fd(fd), size(size), writable(writable), path_(std::move(path)) {}
+    Section(int fd, uint64_t size, bool writable, std::string path, bool ofFile = false)
+        : fd(fd), size(size), writable(writable), ofFile(ofFile), path_(std::move(path)) {}
     ~Section() {
         if (!path_.empty()) {
             // The last holder anywhere removes the file; a holder elsewhere keeps it.
@@ -120,6 +125,7 @@ public:
     const int fd;
     const uint64_t size;
     const bool writable;
+    const bool ofFile;  // a disk file's, mapped through its own descriptor
 
 private:
     const std::string path_;
@@ -186,6 +192,31 @@ DWORD holdNamed(const std::string& name, bool mayCreate, uint64_t size, int& fd,
     return ERROR_SUCCESS;
 }
 
+// The section of an open file: the mapping's size is the file's when none is asked for; a bigger
+// one grows a file the mapping may write and fails otherwise, as on Windows. The section keeps a
+// descriptor of its own, so the file handle may be closed while the mapping lives.
+DWORD fileSection(HANDLE fileHandle, bool writable, uint64_t size, std::shared_ptr<Section>& section) {
+    auto file = handleObject<FileObject>(fileHandle);
+    if (!file) return ERROR_INVALID_HANDLE;
+    struct stat st;
+    if (std::dynamic_pointer_cast<SerialPort>(file) || ::fstat(file->fd(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ERROR_INVALID_PARAMETER;
+    if (!file->canRead() || (writable && !file->canWrite())) return ERROR_ACCESS_DENIED;
+    const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+    if (size == 0) size = fileSize;
+    if (size == 0) return ERROR_FILE_INVALID;
+    if (size > fileSize) {
+        if (!writable) return ERROR_NOT_ENOUGH_MEMORY;
+        if (::ftruncate(file->fd(), static_cast<off_t>(size)) != 0)
+            return errno == ENOSPC || errno == EFBIG ? ERROR_DISK_FULL : errnoToWin32(errno);
+    }
+    if (writable) file->noteChange();
+    const int fd = ::fcntl(file->fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return errnoToWin32(errno);
+    section = std::make_shared<Section>(fd, size, writable, std::string(), true);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 }  // namespace winapi
 
@@ -197,10 +228,6 @@ HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpAttribute
                                  DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow, LPCSTR lpName) {
     (void)lpAttributes;
     try {
-        if (hFile != INVALID_HANDLE_VALUE) {
-            // Mappings of disk files are not part of this implementation.
-            return failHandle(ERROR_NOT_SUPPORTED);
-        }
         const DWORD protection = flProtect & ~kSectionFlags;
         bool writable;
         switch (protection) {
@@ -213,11 +240,20 @@ HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpAttribute
         default: return failHandle(ERROR_INVALID_PARAMETER);
         }
         const uint64_t size = (static_cast<uint64_t>(dwMaximumSizeHigh) << 32) | dwMaximumSizeLow;
-        if (size == 0) return failHandle(ERROR_INVALID_PARAMETER);
 
         std::shared_ptr<Section> section;
         bool created = true;
-        if (lpName && *lpName) {
+        if (hFile != INVALID_HANDLE_VALUE) {
+            // Other processes find a named object through its file in the run folder, which a
+            // disk file's mapping does not have.
+            if (lpName && *lpName) return failHandle(ERROR_NOT_SUPPORTED);
+            // A copy-on-write view never writes the file.
+            const bool writesFile = writable && protection != kPageWritecopy && protection != kPageExecuteWritecopy;
+            if (DWORD error = fileSection(hFile, writesFile, size, section); error != ERROR_SUCCESS)
+                return failHandle(error);
+        } else if (size == 0) {
+            return failHandle(ERROR_INVALID_PARAMETER);
+        } else if (lpName && *lpName) {
             const std::string name(lpName);
             if (!validName(name)) return failHandle(ERROR_PATH_NOT_FOUND);
             int fd = -1;
@@ -294,14 +330,16 @@ LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess,
         if (length > section.size - offset) return failHandle(ERROR_ACCESS_DENIED);
 
         // A file description of the view's own: the mapping holds it, and it must not carry
-        // the handle's lock, or the view would keep the name alive.
-        const std::string self = "/proc/self/fd/" + std::to_string(section.fd);
-        const int viewFd = ::open(self.c_str(), O_RDWR | O_CLOEXEC);
+        // the handle's lock, or the view would keep the name alive. A disk file's section
+        // carries no lock.
+        const int viewFd = section.ofFile ? section.fd
+                                          : ::open(("/proc/self/fd/" + std::to_string(section.fd)).c_str(),
+                                                   O_RDWR | O_CLOEXEC);
         if (viewFd < 0) return failHandle(errnoToWin32(errno));
         const int protection = write || copy ? PROT_READ | PROT_WRITE : PROT_READ;
         void* base = ::mmap(nullptr, length, protection, copy ? MAP_PRIVATE : MAP_SHARED, viewFd,
                             static_cast<off_t>(offset));
-        ::close(viewFd);
+        if (viewFd != section.fd) ::close(viewFd);
         if (base == MAP_FAILED) return failHandle(ERROR_NOT_ENOUGH_MEMORY);
         std::lock_guard lock(viewsMutex);
         views[reinterpret_cast<uintptr_t>(base)] = length;
