@@ -19,14 +19,14 @@ void showError(const char* text, const char* caption) { MessageBoxA(nullptr, tex
 
 }  // namespace
 
-ArchiveRead readArchiveEntry(BYTE* archive, DWORD size, DWORD& position, ArchiveEntry& entry) {
+ArchiveRead readArchiveEntry(const BYTE* archive, DWORD size, DWORD& position, ArchiveEntry& entry) {
     if (position >= size) return ArchiveRead::End;
     DWORD left = size - position;
     if (left < 4) return ArchiveRead::Damaged;
     const DWORD nameLength = littleEndian32(archive + position);
     left -= 4;
     if (nameLength == 0 || nameLength > left) return ArchiveRead::Damaged;
-    char* name = reinterpret_cast<char*>(archive + position + 4);
+    const char* name = reinterpret_cast<const char*>(archive + position + 4);
     if (name[nameLength - 1] != '\0') return ArchiveRead::Damaged;
     left -= nameLength;
     if (left < 4) return ArchiveRead::Damaged;
@@ -41,9 +41,9 @@ ArchiveRead readArchiveEntry(BYTE* archive, DWORD size, DWORD& position, Archive
     return ArchiveRead::Entry;
 }
 
-void toBackslashes(char* name) {
-    for (char* p = name; *p; ++p)
-        if (*p == '/') *p = '\\';
+void toBackslashes(std::string& path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
 }
 
 bool isContainedArchiveName(const char* name) {
@@ -121,11 +121,12 @@ bool CPackedArchive::extractAll(const char* prefix) {
             showError(text, m_Path);
             return false;
         }
-        toBackslashes(entry.name);
-        const std::string output = std::string(prefix) + entry.name;
+        std::string name(entry.name);
+        toBackslashes(name);
+        const std::string output = prefix + name;
         const size_t slash = output.find_last_of('\\');
         if (slash == std::string::npos) return false;
-        if (!isContainedArchiveName(entry.name)) {
+        if (!isContainedArchiveName(name.c_str())) {
             std::snprintf(text, sizeof text,
                           "filePos: %d fileSize: %d - entry name leaves the target folder",
                           static_cast<int>(entry.dataOffset), static_cast<int>(entry.size));

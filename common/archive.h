@@ -7,12 +7,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 inline constexpr DWORD kArchiveHeaderSize = 520;
 inline constexpr DWORD kArchivePathSize = 512;
 
 // One entry as it lies in an archive's buffer.
 struct ArchiveEntry {
-    char* name;         // zero-terminated, inside the buffer
+    const char* name;   // zero-terminated, inside the buffer
     const BYTE* data;   // S bytes, inside the buffer
     DWORD size;         // S
     DWORD dataOffset;   // where the data begins in the archive
@@ -23,10 +25,10 @@ enum class ArchiveRead { Entry, End, Damaged };
 // Reads the entry at `position` (at least the header size) and moves `position` past its data.
 // End when `position` has reached the end. Damaged when a name length or size runs past the end
 // or the name lacks its terminating zero; nothing beyond `size` bytes of `archive` is read.
-ArchiveRead readArchiveEntry(BYTE* archive, DWORD size, DWORD& position, ArchiveEntry& entry);
+ArchiveRead readArchiveEntry(const BYTE* archive, DWORD size, DWORD& position, ArchiveEntry& entry);
 
-// Turns every "/" of an entry name into "\", in place.
-void toBackslashes(char* name);
+// Turns every "/" of a path into "\".
+void toBackslashes(std::string& path);
 
 // True when a name (with "\" as its only separator) names a file inside the folder it is
 // unpacked into: not empty, not beginning with "\", without ":" (drive letters and streams), with

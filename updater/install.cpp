@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -61,25 +59,39 @@ bool onlyDotsAndBlanks(const std::string& text) {
     return text.find_first_not_of(". ") == std::string::npos;
 }
 
-void useBackslashes(std::string& path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-}
+// The archive's bytes through a read-only view of the file: nothing is copied, and its pages are
+// those the file system keeps anyway. The file stays open while the view lives, sharing only
+// reading, so that no one changes it under the view. Empty when the file cannot be mapped whole
+// (an empty file cannot be mapped at all, and is no archive either).
+class ArchiveView {
+public:
+    explicit ArchiveView(const char* path) {
+        file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE) return;
+        DWORD high = 0;
+        const DWORD size = GetFileSize(file_, &high);
+        if (size == INVALID_FILE_SIZE || high != 0) return;
+        HANDLE mapping = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (!mapping) return;
+        data_ = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+        CloseHandle(mapping);  // the view keeps the mapping
+        if (data_) size_ = size;
+    }
+    ~ArchiveView() {
+        if (data_) UnmapViewOfFile(data_);
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    ArchiveView(const ArchiveView&) = delete;
+    ArchiveView& operator=(const ArchiveView&) = delete;
 
-// The whole file in one allocation; null when it cannot be opened or read whole.
-std::unique_ptr<BYTE[]> readWhole(const char* path, DWORD& size) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    DWORD high = 0;
-    size = GetFileSize(file, &high);
-    std::unique_ptr<BYTE[]> content;
-    if (size != INVALID_FILE_SIZE && high == 0) content.reset(new (std::nothrow) BYTE[size ? size : 1]);
-    DWORD read = 0;
-    if (content && (!ReadFile(file, content.get(), size, &read, nullptr) || read != size)) content.reset();
-    CloseHandle(file);
-    return content;
-}
+    const BYTE* data() const { return data_; }
+    DWORD size() const { return size_; }
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    const BYTE* data_ = nullptr;
+    DWORD size_ = 0;
+};
 
 // One entry to write: its full path (with "\") and its data, and the folder it goes into.
 struct PendingEntry {
@@ -106,17 +118,26 @@ void writeEntry(const PendingEntry& entry) {
 constexpr size_t kEntriesWorthThreads = 256;
 constexpr unsigned kMostWriters = 4;
 
-// The writers' shares of the entries, or none when the archive must be written in file order by
-// one writer. Every entry of one folder goes to the same writer, which writes them in file
-// order, so that a name written twice ends as its later entry, as in file order. Letter case is
-// ignored as the system ignores it; names with other than ASCII characters, and an entry whose
-// file has the name of a folder of the archive (which file order decides), keep the file order.
-std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& entries, unsigned writers) {
+// The writers' shares of the entries (indexes in file order), and the folded names of the folders
+// that hold other folders.
+struct Shares {
+    std::vector<std::vector<size_t>> byWriter;
+    std::unordered_set<std::string> parents;
+};
+
+// The writers' shares, or none when the archive must be written in file order by one writer.
+// Every entry of one folder goes to the same writer, which writes them in file order, so that a
+// name written twice ends as its later entry, as in file order. Letter case is ignored as the
+// system ignores it; names with other than ASCII characters, and an entry whose file has the name
+// of a folder of the archive (which file order decides), keep the file order.
+Shares writersShares(const std::vector<PendingEntry>& entries, unsigned writers) {
     if (writers < 2 || entries.size() < kEntriesWorthThreads) return {};
-    std::vector<std::vector<size_t>> shares(writers);
+    Shares result;
+    std::vector<std::vector<size_t>>& shares = result.byWriter;
+    shares.resize(writers);
     std::unordered_map<std::string, size_t> writerOf;  // folded folder -> its writer
-    std::unordered_set<std::string> folders;          // every folded folder on the way
-    std::vector<bool> folderLengths;                  // the lengths those have
+    std::unordered_set<std::string>& parents = result.parents;
+    std::vector<bool> folderLengths;                  // the lengths folders have
     std::vector<size_t> load(writers, 0);
     // An archive lists a folder's files together: the folder of the entry before is not folded
     // and looked up again.
@@ -132,8 +153,7 @@ std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& 
             auto known = writerOf.find(folder);
             if (known == writerOf.end()) {
                 for (size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1))
-                    folders.insert(folder.substr(0, at));
-                folders.insert(folder);
+                    parents.insert(folder.substr(0, at));
                 const auto least = std::min_element(load.begin(), load.end());
                 known = writerOf.emplace(folder, static_cast<size_t>(least - load.begin())).first;
             }
@@ -145,33 +165,35 @@ std::vector<std::vector<size_t>> writersShares(const std::vector<PendingEntry>& 
         shares[lastWriter].push_back(i);
     }
     if (writerOf.size() < 2) return {};
-    for (const std::string& folder : folders) {
+    auto noteLength = [&folderLengths](const std::string& folder) {
         if (folder.size() >= folderLengths.size()) folderLengths.resize(folder.size() + 1);
         folderLengths[folder.size()] = true;
-    }
+    };
+    for (const std::string& folder : parents) noteLength(folder);
+    for (const auto& [folder, writer] : writerOf) noteLength(folder);
     // Only a path as long as a folder's can name it.
-    for (const PendingEntry& entry : entries)
-        if (entry.path.size() < folderLengths.size() && folderLengths[entry.path.size()] &&
-            folders.count(lowerText(entry.path)))
-            return {};
-    return shares;
+    for (const PendingEntry& entry : entries) {
+        if (entry.path.size() >= folderLengths.size() || !folderLengths[entry.path.size()]) continue;
+        const std::string name = lowerText(entry.path);
+        if (parents.count(name) || writerOf.count(name)) return {};
+    }
+    return result;
 }
 
 // Writes the entries below `staging` (ending in "\"). Unwritable entries are skipped; a damaged
 // archive or a name reaching outside the staging folder stops the unpacking before anything is
 // written.
-bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
+bool unpack(const ArchiveView& archive, const std::string& staging) {
     std::vector<PendingEntry> entries;
     DWORD position = kArchiveHeaderSize;
     for (;;) {
         ArchiveEntry entry;
-        const ArchiveRead read = readArchiveEntry(archive, size, position, entry);
+        const ArchiveRead read = readArchiveEntry(archive.data(), archive.size(), position, entry);
         if (read == ArchiveRead::End) break;
         if (read == ArchiveRead::Damaged) return false;
-        toBackslashes(entry.name);
-        if (!isContainedArchiveName(entry.name)) return false;
         std::string path = staging + entry.name;
-        useBackslashes(path);
+        toBackslashes(path);
+        if (!isContainedArchiveName(path.c_str() + staging.size())) return false;
         const size_t slash = path.find_last_of('\\');
         if (slash == std::string::npos) continue;
         entries.push_back({std::move(path), slash, entry.data, entry.size});
@@ -185,28 +207,49 @@ bool unpack(BYTE* archive, DWORD size, const std::string& staging) {
         createDirectoryPath(std::string(folder).c_str());
         lastFolder = folder;
     };
-    const std::vector<std::vector<size_t>> shares =
-        writersShares(entries, std::min(std::thread::hardware_concurrency(), kMostWriters));
-    if (shares.empty()) {
+    const Shares shares = writersShares(entries, std::min(std::thread::hardware_concurrency(), kMostWriters));
+    if (shares.byWriter.empty()) {
         for (const PendingEntry& entry : entries) {
             createFolderOf(entry);
             writeEntry(entry);
         }
         return true;
     }
-    for (const PendingEntry& entry : entries) createFolderOf(entry);
+    // The folders that hold folders are made here, in file order, before any file, so that each
+    // gets the letter case of the first entry naming it; a folder of files only is made by the
+    // writer of its files, the one writer that names it, and the writers start at once.
+    std::string lastMade;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view folder = std::string_view(entries[i].path).substr(0, entries[i].folderLength);
+        if (i > 0 && folder == std::string_view(entries[i - 1].path).substr(0, entries[i - 1].folderLength)) continue;
+        const std::string_view made =
+            shares.parents.count(lowerText(std::string(folder))) ? folder : folder.substr(0, folder.find_last_of('\\'));
+        if (made == lastMade) continue;
+        lastMade = made;
+        createDirectoryPath(lastMade.c_str());
+    }
     auto writeShare = [&entries](const std::vector<size_t>& share) {
-        for (size_t i : share) writeEntry(entries[i]);
+        std::string_view lastFolder;
+        for (size_t i : share) {
+            const PendingEntry& entry = entries[i];
+            const std::string_view folder = std::string_view(entry.path).substr(0, entry.folderLength);
+            if (folder != lastFolder) {
+                // Its parent is made already; a folder that holds folders is made whole.
+                CreateDirectoryA(std::string(folder).c_str(), nullptr);
+                lastFolder = folder;
+            }
+            writeEntry(entry);
+        }
     };
     std::vector<std::thread> helpers;
-    for (size_t writer = 1; writer < shares.size(); ++writer) {
+    for (size_t writer = 1; writer < shares.byWriter.size(); ++writer) {
         try {
-            helpers.emplace_back(writeShare, std::cref(shares[writer]));
+            helpers.emplace_back(writeShare, std::cref(shares.byWriter[writer]));
         } catch (const std::system_error&) {
-            writeShare(shares[writer]);  // no thread to be had: this one writes that share too
+            writeShare(shares.byWriter[writer]);  // no thread to be had: this one writes that share too
         }
     }
-    writeShare(shares[0]);
+    writeShare(shares.byWriter[0]);
     for (std::thread& helper : helpers) helper.join();
     return true;
 }
@@ -288,14 +331,15 @@ bool installArchive(const char* localPath) {
     // folder that never came, which failed only after twenty attempts.
     if (!CreateDirectoryA(stagingFolder.c_str(), nullptr)) return false;
 
-    DWORD size = 0;
-    std::unique_ptr<BYTE[]> archive = readWhole(localPath, size);
-    if (!archive) {
-        RemoveDirectoryA(stagingFolder.c_str());
-        return false;
+    bool unpacked = false;
+    {
+        const ArchiveView archive(localPath);
+        if (!archive.data()) {
+            RemoveDirectoryA(stagingFolder.c_str());
+            return false;
+        }
+        unpacked = unpack(archive, stagingFolder + "\\");
     }
-    const bool unpacked = unpack(archive.get(), size, stagingFolder + "\\");
-    archive.reset();
     if (!unpacked) {
         // What a damaged archive left in the staging folder is no skin.
         deleteDirectoryTree(stagingFolder.c_str());
