@@ -9,6 +9,7 @@
 #include <linux/magic.h>
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -151,49 +152,69 @@ void forgetInChild() {
 // its own (0 to 25 ms measured, whether or not the watches were removed first), and whoever
 // drops the last reference to the instance waits for it; at the end of the process that is part
 // of the exit, so whoever waits for the process (the browser center for the updater) would wait
-// too. The instances are handed on to a process made for the purpose, which holds the last
-// references: it lets them go only once this process has let go of its own, which it learns
-// from the end of a pipe that only this process writes to. It is made by a first child, which
-// closes every other descriptor it was given first, so that no file, lock or pipe of this
-// process outlives it; this process resumes once that child has ended. Both are made with the
-// raw system call, so that no fork handler runs in them, and signal no one when they end (their
-// new parent collects them once this process is gone).
+// too. The instances are handed on to a helper process, which holds the last references: it
+// lets them go only once this process has let go of its own, which it learns from the end of a
+// pipe that only this process writes to. The helper first closes every other descriptor it was
+// given, so that no file, lock or pipe of this process outlives it, and this process goes on only
+// then. The helper shares this process's memory (a copy would cost this process about a
+// millisecond at its end), which outlives this process while the helper needs it, and runs on a
+// stack of its own with every signal blocked, so that no handler of this process runs in it; no
+// fork handler runs in it either, and it signals no one when it ends (its new parent collects it
+// once this process is gone). This process waits for it by looking at a flag rather than
+// sleeping: waking a sleeping process on another processor can take longer than the work.
+struct Handover {
+    int held[kParts + 1];  // the descriptors the helper keeps, in ascending order
+    size_t count = 0;
+    int letGo = -1;        // the pipe's reading end, one of them
+    std::atomic<int> outcome{0};  // set by the helper: 1 when it holds only those, -1 when not
+};
+Handover handover;
+alignas(64) char helperStack[65536];
+
+int holdWatchesUntilLetGo(void*) {
+    // A kernel without close_range leaves the waiting to this process's exit, as before.
+    unsigned from = 0;
+    bool closed = true;
+    for (size_t i = 0; i < handover.count && closed; ++i) {
+        const unsigned fd = static_cast<unsigned>(handover.held[i]);
+        closed = fd == from || ::syscall(SYS_close_range, from, fd - 1, 0U) == 0;
+        from = fd + 1;
+    }
+    closed = closed && ::syscall(SYS_close_range, from, ~0U, 0U) == 0;
+    handover.outcome.store(closed ? 1 : -1);
+    if (!closed) return 1;
+    char end;
+    while (::read(handover.letGo, &end, 1) > 0) {
+    }
+    for (size_t i = 0; i < handover.count; ++i) ::close(handover.held[i]);
+    return 0;
+}
+
 void handWatchesOn() {
     KeptParts& parts = keptParts();
     for (Kept& k : parts.part) k.mutex.lock();
-    // The descriptors the waiting process keeps (the instances and the pipe's reading end), in
-    // ascending order, for closing those between them.
-    int held[kParts + 1];
-    size_t count = 0;
-    auto keep = [&held, &count](int fd) {
-        size_t at = count++;
-        for (; at > 0 && held[at - 1] > fd; --at) held[at] = held[at - 1];
-        held[at] = fd;
+    auto keep = [](int fd) {
+        size_t at = handover.count++;
+        for (; at > 0 && handover.held[at - 1] > fd; --at) handover.held[at] = handover.held[at - 1];
+        handover.held[at] = fd;
     };
     for (Kept& k : parts.part)
         if (k.inotify >= 0 && !k.forked) keep(k.inotify);
     int letGo[2] = {-1, -1};
-    long child = -1;
-    if (count && ::pipe2(letGo, O_CLOEXEC) == 0) {
+    int child = -1;
+    if (handover.count && ::pipe2(letGo, O_CLOEXEC) == 0) {
+        handover.letGo = letGo[0];
         keep(letGo[0]);
-        child = ::syscall(SYS_clone, static_cast<long>(CLONE_VFORK), 0L, 0L, 0L, 0L);
-    }
-    if (child == 0) {
-        // A kernel without close_range leaves the waiting to this process's exit, as before.
-        unsigned from = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const unsigned fd = static_cast<unsigned>(held[i]);
-            if (fd > from && ::syscall(SYS_close_range, from, fd - 1, 0U) != 0) ::_exit(1);
-            from = fd + 1;
+        // The helper starts with every signal blocked.
+        sigset_t all, mask;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &mask);
+        child = ::clone(holdWatchesUntilLetGo, helperStack + sizeof helperStack, CLONE_VM, nullptr);
+        ::pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+        if (child > 0) {
+            while (handover.outcome.load() == 0) ::sched_yield();
+            if (handover.outcome.load() < 0) child = -1;
         }
-        if (::syscall(SYS_close_range, from, ~0U, 0U) != 0) ::_exit(1);
-        if (::syscall(SYS_clone, 0L, 0L, 0L, 0L, 0L) == 0) {
-            char end;
-            while (::read(letGo[0], &end, 1) < 0 && errno == EINTR) {
-            }
-            for (size_t i = 0; i < count; ++i) ::close(held[i]);
-        }
-        ::_exit(0);
     }
     if (letGo[0] >= 0) ::close(letGo[0]);
     for (Kept& k : parts.part) {
