@@ -125,12 +125,16 @@ def main():
 
         tar_times, unpack_times, tar_cpu, unpack_cpu = [], [], [], []
         for i in range(UNPACK_REPEATS if "unpacking" in wanted else 0):
+            # Each side starts with the files of the run before written back, so that neither
+            # shares the disk and the processors with the write-back of the other's files.
             target = os.path.join(work, "tar%d" % i)
             os.makedirs(target)
+            os.sync()
             tar_times.append(run(["tar", "-xf", os.path.join(work, "skin.tar"), "-C", target], env, cpu=tar_cpu)[0])
             folder = os.path.join(work, "unpack%d" % i)
             os.makedirs(folder)
             shutil.copy(os.path.join(work, "skin.dat"), folder)
+            os.sync()
             unpack_times.append(run([os.path.join(bindir, "updater_extract_bench"),
                                      os.path.join(folder, "skin.dat")], env, cpu=unpack_cpu)[0])
             if len(os.listdir(os.path.join(folder, "skin"))) != 50:
