@@ -66,7 +66,8 @@ bool onlyDotsAndBlanks(const std::string& text) {
 class ArchiveView {
 public:
     explicit ArchiveView(const char* path) {
-        file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
         if (file_ == INVALID_HANDLE_VALUE) return;
         DWORD high = 0;
         const DWORD size = GetFileSize(file_, &high);
@@ -99,6 +100,8 @@ struct PendingEntry {
     size_t folderLength;  // the path's folder part, without its final "\"
     const BYTE* data;
     DWORD size;
+
+    std::string_view folder() const { return std::string_view(path).substr(0, folderLength); }
 };
 
 // Creates one entry's file and writes its data in one call. An entry that cannot be written
@@ -147,7 +150,7 @@ Shares writersShares(const std::vector<PendingEntry>& entries, unsigned writers)
         const PendingEntry& entry = entries[i];
         for (char c : entry.path)
             if (static_cast<unsigned char>(c) >= 0x80) return {};
-        const std::string_view folderName = std::string_view(entry.path).substr(0, entry.folderLength);
+        const std::string_view folderName = entry.folder();
         if (i == 0 || folderName != lastFolder) {
             const std::string folder = lowerText(std::string(folderName));
             auto known = writerOf.find(folder);
@@ -202,7 +205,7 @@ bool unpack(const ArchiveView& archive, const std::string& staging) {
     // Each folder's chain is created once, in file order, before its files.
     std::string_view lastFolder;
     auto createFolderOf = [&lastFolder](const PendingEntry& entry) {
-        const std::string_view folder = std::string_view(entry.path).substr(0, entry.folderLength);
+        const std::string_view folder = entry.folder();
         if (folder == lastFolder) return;
         createDirectoryPath(std::string(folder).c_str());
         lastFolder = folder;
@@ -220,8 +223,8 @@ bool unpack(const ArchiveView& archive, const std::string& staging) {
     // writer of its files, the one writer that names it, and the writers start at once.
     std::string lastMade;
     for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string_view folder = std::string_view(entries[i].path).substr(0, entries[i].folderLength);
-        if (i > 0 && folder == std::string_view(entries[i - 1].path).substr(0, entries[i - 1].folderLength)) continue;
+        const std::string_view folder = entries[i].folder();
+        if (i > 0 && folder == entries[i - 1].folder()) continue;
         const std::string_view made =
             shares.parents.count(lowerText(std::string(folder))) ? folder : folder.substr(0, folder.find_last_of('\\'));
         if (made == lastMade) continue;
@@ -232,7 +235,7 @@ bool unpack(const ArchiveView& archive, const std::string& staging) {
         std::string_view lastFolder;
         for (size_t i : share) {
             const PendingEntry& entry = entries[i];
-            const std::string_view folder = std::string_view(entry.path).substr(0, entry.folderLength);
+            const std::string_view folder = entry.folder();
             if (folder != lastFolder) {
                 // Its parent is made already; a folder that holds folders is made whole.
                 CreateDirectoryA(std::string(folder).c_str(), nullptr);

@@ -1,10 +1,11 @@
 // The message bus's library (GIO, and GObject under it), loaded when a program first uses the bus
 // rather than with every program: loading and starting the two and what they bring along made a
 // start take 4.5 ms instead of 2.0, and many programs (the updater's unpacking, packdat, regedit)
-// never post a message to another process. The few functions of theirs that winapi calls are defined here,
-// hidden inside winapi so that no other library finds them, and call the loaded ones. Should the
-// library not load, the calls fail as calls to a bus that cannot be reached fail.
-#include <dlfcn.h>
+// never post a message to another process. The few functions of theirs that winapi calls are
+// defined here, hidden inside winapi so that no other library finds them, and call the loaded
+// ones. Should the library not load, the calls fail as calls to a bus that cannot be reached fail.
+#include "loaded_symbols.h"
+
 #include <gio/gio.h>
 
 #include <mutex>
@@ -29,12 +30,6 @@ struct Gio {
     decltype(&g_signal_handlers_disconnect_matched) signalHandlersDisconnectMatched = nullptr;
 };
 
-template <typename Function>
-bool resolve(void* library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(::dlsym(library, name));
-    return function != nullptr;
-}
-
 // The loaded functions, or null when the library cannot be loaded whole.
 const Gio* gio() {
     static Gio loaded;
@@ -43,21 +38,23 @@ const Gio* gio() {
     std::call_once(once, [] {
         void* library = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
         if (!library) return;
+        using winapi::resolveSymbol;
         Gio f;
-        found = resolve(library, "g_dbus_address_escape_value", f.addressEscapeValue) &&
-                resolve(library, "g_dbus_connection_call_sync", f.callSync) &&
-                resolve(library, "g_dbus_connection_emit_signal", f.emitSignal) &&
-                resolve(library, "g_dbus_connection_flush_sync", f.flushSync) &&
-                resolve(library, "g_dbus_connection_get_unique_name", f.getUniqueName) &&
-                resolve(library, "g_dbus_connection_is_closed", f.isClosed) &&
-                resolve(library, "g_dbus_connection_new_for_address_sync", f.newForAddressSync) &&
-                resolve(library, "g_dbus_connection_set_exit_on_close", f.setExitOnClose) &&
-                resolve(library, "g_dbus_connection_signal_subscribe", f.signalSubscribe) &&
-                resolve(library, "g_dbus_connection_signal_unsubscribe", f.signalUnsubscribe) &&
-                resolve(library, "g_dbus_error_get_remote_error", f.getRemoteError) &&
-                resolve(library, "g_object_ref", f.objectRef) && resolve(library, "g_object_unref", f.objectUnref) &&
-                resolve(library, "g_signal_connect_data", f.signalConnectData) &&
-                resolve(library, "g_signal_handlers_disconnect_matched", f.signalHandlersDisconnectMatched);
+        found = resolveSymbol(library, "g_dbus_address_escape_value", f.addressEscapeValue) &&
+                resolveSymbol(library, "g_dbus_connection_call_sync", f.callSync) &&
+                resolveSymbol(library, "g_dbus_connection_emit_signal", f.emitSignal) &&
+                resolveSymbol(library, "g_dbus_connection_flush_sync", f.flushSync) &&
+                resolveSymbol(library, "g_dbus_connection_get_unique_name", f.getUniqueName) &&
+                resolveSymbol(library, "g_dbus_connection_is_closed", f.isClosed) &&
+                resolveSymbol(library, "g_dbus_connection_new_for_address_sync", f.newForAddressSync) &&
+                resolveSymbol(library, "g_dbus_connection_set_exit_on_close", f.setExitOnClose) &&
+                resolveSymbol(library, "g_dbus_connection_signal_subscribe", f.signalSubscribe) &&
+                resolveSymbol(library, "g_dbus_connection_signal_unsubscribe", f.signalUnsubscribe) &&
+                resolveSymbol(library, "g_dbus_error_get_remote_error", f.getRemoteError) &&
+                resolveSymbol(library, "g_object_ref", f.objectRef) &&
+                resolveSymbol(library, "g_object_unref", f.objectUnref) &&
+                resolveSymbol(library, "g_signal_connect_data", f.signalConnectData) &&
+                resolveSymbol(library, "g_signal_handlers_disconnect_matched", f.signalHandlersDisconnectMatched);
         if (found) loaded = f;
     });
     return found ? &loaded : nullptr;

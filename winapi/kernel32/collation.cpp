@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "cp1252.h"
+#include "loaded_symbols.h"
 
 #include <dlfcn.h>
 #include <unicode/errorcode.h>
@@ -39,11 +40,12 @@ const Icu& icu() {
         void* library = ::dlopen("libicui18n.so." LMR_TEXT_OF(U_ICU_VERSION_MAJOR_NUM), RTLD_NOW | RTLD_LOCAL);
         if (!library) return;
         Icu found;
-        found.open = reinterpret_cast<decltype(found.open)>(::dlsym(library, LMR_TEXT_OF(ucol_open)));
-        found.close = reinterpret_cast<decltype(found.close)>(::dlsym(library, LMR_TEXT_OF(ucol_close)));
-        found.setStrength = reinterpret_cast<decltype(found.setStrength)>(::dlsym(library, LMR_TEXT_OF(ucol_setStrength)));
-        found.strcollUTF8 = reinterpret_cast<decltype(found.strcollUTF8)>(::dlsym(library, LMR_TEXT_OF(ucol_strcollUTF8)));
-        if (found.open && found.close && found.setStrength && found.strcollUTF8) loaded = found;
+        using winapi::resolveSymbol;
+        if (resolveSymbol(library, LMR_TEXT_OF(ucol_open), found.open) &&
+            resolveSymbol(library, LMR_TEXT_OF(ucol_close), found.close) &&
+            resolveSymbol(library, LMR_TEXT_OF(ucol_setStrength), found.setStrength) &&
+            resolveSymbol(library, LMR_TEXT_OF(ucol_strcollUTF8), found.strcollUTF8))
+            loaded = found;
     });
     return loaded;
 }
